@@ -17,7 +17,7 @@ struct AppState {
     PayloadTrailer trailer = {};
     PayloadLayout layout = {};
     char* licenceText = nullptr;
-    UserAccount* currentUser = nullptr;
+    const UserAccount* currentUser = nullptr;
     int32_t cancelFlag = 0;
 
     HBITMAP background = nullptr;
