@@ -121,10 +121,10 @@ bool loadPicture(FILE* viewer, const PictureSection& section, HBITMAP* bitmap, i
 
 bool readUsers(FILE* viewer) {
     if (app.trailer.userCount == 0) return true;
-    std::vector<uint8_t> section(app.layout.users.size);
-    if (!readExactly(viewer, app.layout.users.offset, section.data(), app.layout.users.size)) return false;
+    std::vector<uint8_t> section(app.sections.users.size);
+    if (!readExactly(viewer, app.sections.users.offset, section.data(), app.sections.users.size)) return false;
     std::vector<ParsedUser> records;
-    if (parseUserSection(section.data(), app.layout.users.size, app.trailer.userCount, payloadKey(), &records) !=
+    if (parseUserSection(section.data(), app.sections.users.size, app.trailer.userCount, payloadKey(), &records) !=
         UserParseResult::Ok)
         return false;
     for (const ParsedUser& record : records) addUser(userList, record);
@@ -132,14 +132,14 @@ bool readUsers(FILE* viewer) {
 }
 
 bool readLicence(FILE* viewer) {
-    const uint32_t size = app.layout.licence.size;
+    const uint32_t size = app.sections.licence.size;
     app.licenceText = static_cast<char*>(std::malloc(static_cast<size_t>(size) + 50));
     if (!app.licenceText) {
         showError("Error: (135235)", "Cannot Allocate EULA.");
         return false;
     }
     std::memset(app.licenceText, 0, static_cast<size_t>(size) + 40);
-    if (!readExactly(viewer, app.layout.licence.offset, app.licenceText, size)) {
+    if (!readExactly(viewer, app.sections.licence.offset, app.licenceText, size)) {
         showCorrupt();
         return false;
     }
@@ -148,14 +148,14 @@ bool readLicence(FILE* viewer) {
 }
 
 bool readFont(FILE* viewer) {
-    const uint32_t size = app.layout.font.size;
+    const uint32_t size = app.sections.font.size;
     unsigned char* bytes = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(size) + 50));
     if (!bytes) {
         showError("Error: (135235)", "Cannot Allocate Custom Font.");
         return false;
     }
     std::memset(bytes, 0, static_cast<size_t>(size) + 40);
-    if (!readExactly(viewer, app.layout.font.offset, bytes, size)) {
+    if (!readExactly(viewer, app.sections.font.offset, bytes, size)) {
         std::free(bytes);
         showCorrupt();
         return false;
@@ -173,13 +173,13 @@ bool readPayload(FILE* viewer) {
     uint8_t tail[TRAILER_SIZE] = {};
     const bool haveTail = fileSize >= TRAILER_SIZE &&
                           readExactly(viewer, static_cast<uint64_t>(fileSize) - TRAILER_SIZE, tail, TRAILER_SIZE);
-    if (!haveTail || payloadLayout(tail, static_cast<uint64_t>(fileSize), &app.trailer, &app.layout) != LayoutResult::Ok) {
+    if (!haveTail || payloadLayout(tail, static_cast<uint64_t>(fileSize), &app.trailer, &app.sections) != LayoutResult::Ok) {
         showCorrupt();
         return false;
     }
 
     uint8_t stored[HEADER_SIZE];
-    if (!readExactly(viewer, app.layout.header.offset, stored, HEADER_SIZE)) {
+    if (!readExactly(viewer, app.sections.header.offset, stored, HEADER_SIZE)) {
         showCorrupt();
         return false;
     }
@@ -193,17 +193,17 @@ bool readPayload(FILE* viewer) {
     if ((flags & FLAG_LICENCE) && !readLicence(viewer)) return false;
 
     if (flags & FLAG_BACKGROUND) {
-        const PictureSection s = {&app.layout.background, app.header.backgroundPath, "Error: (823409b)",
+        const PictureSection s = {&app.sections.background, app.header.backgroundPath, "Error: (823409b)",
                                   "Cannot load background image [%s]. Aborting."};
         if (!loadPicture(viewer, s, &app.background, &app.backgroundWidth, &app.backgroundHeight)) return false;
     }
     if (flags & FLAG_LOGO) {
-        const PictureSection s = {&app.layout.logo, app.header.logoPath, "Error: (823409c)",
+        const PictureSection s = {&app.sections.logo, app.header.logoPath, "Error: (823409c)",
                                   "Cannot load logo image [%s]. Aborting."};
         if (!loadPicture(viewer, s, &app.logo, &app.logoWidth, &app.logoHeight)) return false;
     }
     if ((flags & FLAG_CUSTOM_ABOUT) && (flags & FLAG_ABOUT_PICTURE)) {
-        const PictureSection s = {&app.layout.about, app.header.aboutPath, "Error: (823409a)",
+        const PictureSection s = {&app.sections.about, app.header.aboutPath, "Error: (823409a)",
                                   "Cannot load logo image [%s]. Aborting."};
         if (!loadPicture(viewer, s, &app.aboutPicture, &app.aboutWidth, &app.aboutHeight)) return false;
     }
