@@ -87,7 +87,9 @@ void rowText(const FileListRows& list, int32_t row, int32_t column, char* buffer
         else if (entry->Flags & 0x8) copyCut("-Drive Root-", buffer, capacity);
         else if (entry->Flags & 0x2) copyCut("-directory-", buffer, capacity);
         else {
-            copyCut(formatText("%ld bytes ( %.2f kb/%.2f MB )", static_cast<long>(static_cast<int32_t>(entry->Size)),
+            // The original printed Size as a signed count, so files from 2 GiB up showed a
+            // negative size; it is an unsigned 32-bit count.
+            copyCut(formatText("%lu bytes ( %.2f kb/%.2f MB )", static_cast<unsigned long>(entry->Size),
                                static_cast<double>(entry->Size) / 1024, static_cast<double>(entry->Size) / 1048576),
                     buffer, capacity);
         }
