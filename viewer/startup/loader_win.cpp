@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "extract/imaging_win.h"
+#include "resource.h"
 #include "startup/appstate_win.h"
 #include "startup/font_win.h"
 #include "startup/paths.h"
@@ -18,9 +19,6 @@
 UserList userList;
 
 namespace {
-
-constexpr int ICON_ROOT = 119, ICON_FOLDER = 129, ICON_OPEN_FOLDER = 120, ICON_DEFAULT_FILE = 121;
-constexpr int BITMAP_FIRST_FRAME = 112, FRAME_COUNT = 7;
 
 const char* payloadKey() {
     return app.payloadKey.bytes;
@@ -212,7 +210,7 @@ bool readPayload(FILE* viewer) {
 }
 
 bool loadOwnResources() {
-    const int rootIcons[3] = {ICON_ROOT, ICON_FOLDER, ICON_OPEN_FOLDER};
+    const int rootIcons[3] = {IDI_ROOT, IDI_FOLDER, IDI_FOLDER_OPEN};
     for (int i = 0; i < 3; ++i) {
         app.icons[i] = LoadIconA(app.instance, MAKEINTRESOURCEA(rootIcons[i]));
         if (!app.icons[i]) {
@@ -220,14 +218,14 @@ bool loadOwnResources() {
             return false;
         }
     }
-    app.icons[3] = LoadIconA(app.instance, MAKEINTRESOURCEA(ICON_DEFAULT_FILE));
+    app.icons[3] = LoadIconA(app.instance, MAKEINTRESOURCEA(IDI_FILE));
     if (!app.icons[3]) {
         showError("Error: 124", "Cannot load icon 778");
         return false;
     }
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    for (int i = 0; i < FRAME_COUNT; ++i) {
-        HBITMAP art = LoadBitmapA(app.instance, MAKEINTRESOURCEA(BITMAP_FIRST_FRAME + i));
+    for (int i = 0; i < IDB_ANIM_COUNT; ++i) {
+        HBITMAP art = LoadBitmapA(app.instance, MAKEINTRESOURCEA(IDB_ANIM_FIRST + i));
         app.animationFrames[i] = composeOnColour(art, face);
         if (art) DeleteObject(art);
         if (!app.animationFrames[i]) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "resource.h"
 #include "startup/appstate_win.h"
 #include "startup/paths.h"
 #include "startup/report.h"
@@ -9,9 +10,6 @@
 #include "startup/loader_win.h"
 
 namespace {
-
-constexpr int IDD_LICENCE = 101, IDD_PASSWORD = 103, IDD_USER_NOTE = 128;
-constexpr int IDC_LICENCE_TEXT = 1000, IDC_PASSWORD_EDIT = 1001, IDC_NOTE_GREETING = 1002, IDC_NOTE_TEXT = 1009;
 
 void endWithCancel(HWND dialog) {
     app.cancelFlag = 1;
@@ -61,7 +59,7 @@ INT_PTR CALLBACK passwordDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
 INT_PTR CALLBACK licenceDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG:
-        SetDlgItemTextA(dialog, IDC_LICENCE_TEXT, app.licenceText ? app.licenceText : "");
+        SetDlgItemTextA(dialog, IDC_LICENCE_EDIT, app.licenceText ? app.licenceText : "");
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDOK) EndDialog(dialog, 1);
@@ -78,8 +76,8 @@ INT_PTR CALLBACK userNoteDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
             char greeting[256];
             formatCut(greeting, sizeof greeting, "Hello %s, the administrator left you this note:",
                           app.currentUser->name.c_str());
-            SetDlgItemTextA(dialog, IDC_NOTE_GREETING, greeting);
-            SetDlgItemTextA(dialog, IDC_NOTE_TEXT, app.currentUser->note.c_str());
+            SetDlgItemTextA(dialog, IDC_USERNOTE_GREETING, greeting);
+            SetDlgItemTextA(dialog, IDC_USERNOTE_EDIT, app.currentUser->note.c_str());
         }
         return TRUE;
     case WM_COMMAND:
@@ -100,7 +98,7 @@ void runLicenceDialog() {
 }
 
 void runUserNoteDialog() {
-    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_USER_NOTE), nullptr, userNoteDialogProc, 0);
+    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_USERNOTE), nullptr, userNoteDialogProc, 0);
 }
 
 bool isAccountExpired() {
