@@ -428,9 +428,9 @@ TEST(FolderCatalogue, ParentsFirstInNameOrderWithDataFileSplit) {
         {"a", 2, 1, KIND_FOLDER, "", -1},
         {"deep", 3, 2, KIND_FOLDER, "", -1},
         {"x.csv", 4, 3, KIND_FILE, "data\\disc1.dat", 7},
-        {"z.txt", 5, 2, KIND_FILE, "data\\disc1.dat", 101},
-        {"b.txt", 6, 1, KIND_FILE, "data\\disc2.dat", 102},  // 4 + 500 + 600 passes 1000
-        {"c.bin", 7, 1, KIND_FILE, "data\\disc2.dat", 103},
+        {"z.txt", 5, 2, KIND_FILE, "data\\disc1.dat", 100},
+        {"b.txt", 6, 1, KIND_FILE, "data\\disc2.dat", 101},  // 4 + 500 + 600 passes 1000
+        {"c.bin", 7, 1, KIND_FILE, "data\\disc2.dat", 102},
         {"empty", 8, 1, KIND_FOLDER, "", -1},
     };
     ASSERT_EQ(std::size(expected), entries.size());

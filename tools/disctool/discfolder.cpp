@@ -84,8 +84,10 @@ bool walkFolder(Walk* w, const fs::path& folder, const std::string& relative, ui
             e.encFlags = encFlagsOf(w->options.method);
             e.contentPath = w->options.dataPrefix + std::to_string(w->dataIndex) + ".dat";
             e.sourcePath = child.path().string();
-            if (w->nextIdNumber >= 0) e.idNumber = w->nextIdNumber++;
             applyExtras(w, childRelative, &e);
+            const auto extra = w->extras.find(childRelative);
+            const bool numbered = extra != w->extras.end() && extra->second->idNumber;
+            if (w->nextIdNumber >= 0 && !numbered) e.idNumber = w->nextIdNumber++;
             w->entries->push_back(e);
         } else {
             --w->nextId;
