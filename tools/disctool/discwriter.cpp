@@ -444,7 +444,14 @@ bool writeViewerWithPayload(const std::string& viewerPath, const std::string& ou
 
 bool writeDisc(DiscSpec* spec, const std::string& viewerPath, const std::string& outFolder,
                std::string* error) {
+    // Settings are checked before anything is created.
+    PayloadParts parts;
+    if (!buildPayloadParts(*spec, &parts, error)) return false;
     std::error_code ec;
+    if (!fs::is_regular_file(viewerPath, ec)) {
+        *error = "no viewer file at " + viewerPath;
+        return false;
+    }
     fs::create_directories(outFolder, ec);
     if (!fs::is_directory(outFolder, ec)) {
         *error = "cannot create folder " + outFolder;
@@ -455,9 +462,6 @@ bool writeDisc(DiscSpec* spec, const std::string& viewerPath, const std::string&
         *error = "the output would overwrite the viewer it copies: " + viewerPath;
         return false;
     }
-    // Settings are checked before any data file is written.
-    PayloadParts parts;
-    if (!buildPayloadParts(*spec, &parts, error)) return false;
     if (!writeContentFiles(spec, outFolder, error)) return false;
     if (!buildPayloadParts(*spec, &parts, error)) return false;
     return writeViewerWithPayload(viewerPath, outPath, parts, error);
