@@ -15,6 +15,7 @@
 #include "startup/payload.h"
 #include "startup/scramble.h"
 #include "startup/storedvalues.h"
+#include "startup/users.h"
 
 namespace fs = std::filesystem;
 
@@ -450,4 +451,44 @@ TEST(FolderCatalogue, ParentsFirstInNameOrderWithDataFileSplit) {
 
     EXPECT_FALSE(buildFolderCatalogue((temp.path / "missing").string(), options, {}, &entries, &error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(Password, ViewerLoginOpensWrittenDiscs) {
+    DiscSpec spec;
+    spec.password = "Master pw";
+    DiscUser a;
+    a.userId = 21;
+    a.name = "Ann";
+    a.password = "ann";
+    DiscUser b = a;
+    b.userId = 22;
+    b.name = "Ben";
+    b.password = "ben";
+    spec.users = {a, b};
+    addPresenceFlags(&spec);
+    PayloadParts parts;
+    std::string error;
+    ASSERT_TRUE(buildPayloadParts(spec, &parts, &error)) << error;
+    const std::string file = std::string(16, 'M') + assemblePayload(parts, 16);
+
+    PayloadTrailer t;
+    PayloadLayout l;
+    ASSERT_EQ(LayoutResult::Ok, payloadLayout(u8(file) + file.size() - TRAILER_SIZE, file.size(), &t, &l));
+    PayloadHeader h;
+    unfoldHeader(u8(file) + l.header.offset, KEY, &h);
+    std::vector<ParsedUser> records;
+    ASSERT_EQ(UserParseResult::Ok, parseUserSection(u8(file) + l.users.offset, l.users.size, t.userCount, KEY, &records));
+    UserList users;
+    for (const ParsedUser& r : records) addUser(users, r);
+
+    const LoginDecision master = decideLogin(h.contentKey, storedvalues::plainPasswordCheck, "Master pw", users);
+    EXPECT_EQ(LoginOutcome::Master, master.outcome);
+    EXPECT_EQ(discContentKey(spec), master.newContentKey);
+
+    const LoginDecision ben = decideLogin(h.contentKey, storedvalues::plainPasswordCheck, "ben", users);
+    ASSERT_EQ(LoginOutcome::User, ben.outcome);
+    EXPECT_EQ(22u, ben.user->userId);
+    EXPECT_EQ(discContentKey(spec), ben.newContentKey);
+
+    EXPECT_EQ(LoginOutcome::Wrong, decideLogin(h.contentKey, storedvalues::plainPasswordCheck, "Ben", users).outcome);
 }
