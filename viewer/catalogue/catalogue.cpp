@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 
 #include <cstring>
+#include <utility>
 
 #include "catalogue/textformat.h"
 #include "startup/report.h"
@@ -55,8 +56,16 @@ bool takeText(Cursor* c, size_t limit, std::string* text) {
     return true;
 }
 
+// Ids are often multiples of a round number; mixing every bit into the low ones keeps them
+// from piling into a few slots.
 uint32_t slotOf(uint32_t id, size_t mask) {
-    return static_cast<uint32_t>((id * 2654435761u) & mask);
+    uint32_t h = id;
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    h ^= h >> 16;
+    return static_cast<uint32_t>(h & mask);
 }
 
 const IdSlot* findSlot(const CatalogueModel& model, uint32_t id) {

@@ -82,7 +82,9 @@ enum class CatalogueLoadResult {
 // first. Never reads past the section: a record that would run past its end (a count larger
 // than the section holds included) stops the reading with "Error: (14303)" / "Catalogue
 // damaged: read %u of %u items.", and the items read before it stay usable, tree and indexes
-// included.
+// included. Bytes after the last record are ignored. Lengths are trusted only as far as the
+// section reaches: a file name or content path longer than 255 bytes is cut to 255 and the rest
+// passed over; a count of user IDs larger than the rest of the section is damage.
 CatalogueLoadResult loadCatalogueRecords(const uint8_t* bytes, size_t size, uint32_t recordCount,
                                          CatalogueModel* model);
 
