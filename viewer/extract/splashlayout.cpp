@@ -2,6 +2,18 @@
 
 #include "startup/payload.h"
 
+namespace {
+
+// Truncates toward zero like a plain conversion, but saturates at the 32-bit limits instead of
+// leaving the result undefined.
+int32_t toInt32(double v) {
+    if (!(v > INT32_MIN)) return INT32_MIN;
+    if (v >= INT32_MAX) return INT32_MAX;
+    return static_cast<int32_t>(v);
+}
+
+}  // namespace
+
 std::vector<Placement> backgroundPlacements(uint32_t flags, int32_t W, int32_t H, int32_t w, int32_t h) {
     std::vector<Placement> out;
     if (flags & FLAG_BG_QUARTERS) {
@@ -53,19 +65,21 @@ TextExtent measureSplashText(const char* text) {
 }
 
 int32_t splashLinePitch(int32_t fontHeight) {
-    return static_cast<int32_t>(fontHeight + 0.1 * fontHeight);
+    return toInt32(fontHeight + 0.1 * fontHeight);
 }
 
 Placement splashTextOrigin(uint32_t textFlags, int32_t W, int32_t H, int32_t fontHeight, int32_t averageWidth,
                            const TextExtent& extent, int32_t textX, int32_t textY) {
     const double pitch = fontHeight + 0.1 * fontHeight;
-    const int32_t t = extent.widestLine * averageWidth;
-    const int32_t n = extent.lineCount;
+    const double n = extent.lineCount;
+    // The font height comes from the disc's header: the text's extent may not fit 32 bits.
+    const int64_t t = static_cast<int64_t>(extent.widestLine) * averageWidth;
+    const int32_t x = toInt32(static_cast<double>(W / 2 - t / 2));
     if (textFlags & TEXT_TOP_LEFT) return {0, 0, 0, 0};
-    if (textFlags & TEXT_TOP_CENTRE) return {W / 2 - t / 2, 0, 0, 0};
-    if (textFlags & TEXT_BOTTOM_LEFT) return {0, static_cast<int32_t>(H - pitch * n), 0, 0};
-    if (textFlags & TEXT_BOTTOM_CENTRE) return {W / 2 - t / 2, static_cast<int32_t>(H - pitch * n), 0, 0};
-    if (textFlags & TEXT_CENTRED) return {W / 2 - t / 2, static_cast<int32_t>(H / 2 - pitch * n / 2), 0, 0};
+    if (textFlags & TEXT_TOP_CENTRE) return {x, 0, 0, 0};
+    if (textFlags & TEXT_BOTTOM_LEFT) return {0, toInt32(H - pitch * n), 0, 0};
+    if (textFlags & TEXT_BOTTOM_CENTRE) return {x, toInt32(H - pitch * n), 0, 0};
+    if (textFlags & TEXT_CENTRED) return {x, toInt32(H / 2 - pitch * n / 2), 0, 0};
     return {textX, textY, 0, 0};
 }
 
