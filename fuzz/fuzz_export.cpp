@@ -28,6 +28,19 @@ std::string asWindowsSees(const std::string& name) {
     return name.substr(0, end);
 }
 
+// Names the system opens as a device in any folder: the part before the first dot decides,
+// trailing blanks dropped, letters in any case, and ports numbered 1-9 or with a superscript 1-3.
+bool namesDevice(const std::string& name) {
+    std::string stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (char& c : stem)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+    if (stem.size() != 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0)) return false;
+    const char n = stem[3];
+    return (n >= '1' && n <= '9') || n == '\xB9' || n == '\xB2' || n == '\xB3';
+}
+
 void checkName(const std::string& name) {
     FUZZ_CHECK(!name.empty());
     const std::string seen = asWindowsSees(name);
@@ -36,6 +49,7 @@ void checkName(const std::string& name) {
         const unsigned char u = static_cast<unsigned char>(c);
         FUZZ_CHECK(c != '/' && c != '\\' && c != ':' && u >= 32);
     }
+    FUZZ_CHECK(!namesDevice(name));
     FUZZ_CHECK(isSafeFileName(name.c_str()));
 }
 

@@ -127,7 +127,9 @@ NamedDisc hostileDisc() {
                  entry(9, 1, KIND_FOLDER, std::string(255, 'f')),
                  entry(10, 9, KIND_FILE, std::string(255, 'g'), 1),
                  entry(11, 1, KIND_FILE, "stream.txt:hidden", 1),
-                 entry(12, 1, KIND_FILE, "ok.txt", 0xFFFFFFFFu)};
+                 entry(12, 1, KIND_FILE, "ok.txt", 0xFFFFFFFFu),
+                 entry(13, 1, KIND_FILE, "COM\xb9.txt", 1),
+                 entry(14, 1, KIND_FILE, "lpt\xb2", 1)};
     DiscUser eve = user(1, "Eve", "x", USER_MAY_EXPORT);
     eve.key = std::string(300, 'K');
     s.users = {eve};

@@ -21,7 +21,10 @@ bool isDeviceName(const char* name) {
         return !std::strcmp(s, "CON") || !std::strcmp(s, "PRN") || !std::strcmp(s, "AUX") ||
                !std::strcmp(s, "NUL");
     const bool com = !std::strncmp(s, "COM", 3), lpt = !std::strncmp(s, "LPT", 3);
-    return (com || lpt) && s[3] >= '1' && s[3] <= '9';
+    // The system also takes the superscript digits 1, 2 and 3 (0xB9, 0xB2, 0xB3) as port numbers.
+    const char n = s[3];
+    const bool digit = (n >= '1' && n <= '9') || n == '\xB9' || n == '\xB2' || n == '\xB3';
+    return (com || lpt) && digit;
 }
 
 }  // namespace

@@ -3,5 +3,6 @@
 
 // True for a name that names a file inside a folder and nothing else: not empty, not "." or
 // "..", no "\\", "/", ":" or control character, no trailing dot or blank, and not a reserved
-// device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an extension).
+// device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, and COM or LPT with a superscript 1, 2
+// or 3, with or without an extension).
 bool isSafeFileName(const char* name);
