@@ -1,7 +1,14 @@
+// The scrambling family. The XOR methods fold the key to one byte and XOR wide words; the block
+// method composes its key-length rounds into one affine map applied by table lookups, so the
+// key's length costs nothing per byte.
 #include "startup/scramble.h"
 
 #include <cstdlib>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "startup/report.h"
 
@@ -17,9 +24,166 @@ uint8_t swapBitPairs(uint8_t b) {
     return static_cast<uint8_t>(((b << 1) & 0xAA) | ((b >> 1) & 0x55));
 }
 
-void xorBytes(uint8_t* data, uint32_t length, uint8_t k) {
+void xorBytes(uint8_t* data, size_t length, uint8_t k) {
     if (k == 0) return;
-    for (uint32_t i = 0; i < length; ++i) data[i] ^= k;
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i kk = _mm_set1_epi8(static_cast<char>(k));
+    for (; i + 64 <= length; i += 64) {
+        __m128i* p = reinterpret_cast<__m128i*>(data + i);
+        const __m128i a = _mm_xor_si128(_mm_loadu_si128(p), kk);
+        const __m128i b = _mm_xor_si128(_mm_loadu_si128(p + 1), kk);
+        const __m128i c = _mm_xor_si128(_mm_loadu_si128(p + 2), kk);
+        const __m128i d = _mm_xor_si128(_mm_loadu_si128(p + 3), kk);
+        _mm_storeu_si128(p, a);
+        _mm_storeu_si128(p + 1, b);
+        _mm_storeu_si128(p + 2, c);
+        _mm_storeu_si128(p + 3, d);
+    }
+    for (; i + 16 <= length; i += 16) {
+        __m128i* p = reinterpret_cast<__m128i*>(data + i);
+        _mm_storeu_si128(p, _mm_xor_si128(_mm_loadu_si128(p), kk));
+    }
+#else
+    const uint64_t k8 = k * 0x0101010101010101ull;
+    for (; i + 8 <= length; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, data + i, 8);
+        w ^= k8;
+        std::memcpy(data + i, &w, 8);
+    }
+#endif
+    for (; i < length; ++i) data[i] ^= k;
+}
+
+// n rounds of mixBlock, composed. A round only XORs whole bytes, complements them and swaps the
+// bit pairs of one byte, so n rounds are out = c ^ XOR over j of (a_ij * p_j ^ b_ij * swap(p_j))
+// with 0/1 coefficients: each output block is the XOR of one table row per input byte, the
+// constant c folded into table 0.
+struct BlockMap {
+    uint8_t rows[16][256][16];
+};
+
+// Below this many block-rounds, running the rounds beats building the tables.
+constexpr uint64_t DIRECT_ROUNDS_LIMIT = 6000;
+
+void runRounds(uint8_t* block, size_t rounds) {
+    for (size_t r = 0; r < rounds; ++r) mixBlock(block);
+}
+
+void buildBlockMap(BlockMap& map, size_t rounds) {
+    uint8_t constant[16] = {};
+    runRounds(constant, rounds);
+    // Rounds never move a bit out of its bit pair and treat the four pairs of a byte alike, so
+    // one probe block finds the coefficients of four input bytes, one pair each.
+    for (int group = 0; group < 4; ++group) {
+        uint8_t probe[16] = {};
+        for (int lane = 0; lane < 4; ++lane) probe[4 * group + lane] = static_cast<uint8_t>(1u << (2 * lane));
+        runRounds(probe, rounds);
+        for (int lane = 0; lane < 4; ++lane) {
+            uint8_t (*table)[16] = map.rows[4 * group + lane];
+            for (int i = 0; i < 16; ++i) {
+                const uint8_t y = static_cast<uint8_t>((probe[i] ^ constant[i]) >> (2 * lane));
+                const bool a = y & 1, b = y & 2;
+                for (int bit = 0; bit < 8; ++bit) {
+                    const uint8_t v = static_cast<uint8_t>(1u << bit);
+                    table[v][i] = static_cast<uint8_t>((a ? v : 0) ^ (b ? swapBitPairs(v) : 0));
+                }
+            }
+        }
+    }
+    for (int j = 0; j < 16; ++j) {
+        uint8_t (*table)[16] = map.rows[j];
+        std::memset(table[0], 0, 16);
+        for (unsigned v = 3; v < 256; ++v) {
+            if ((v & (v - 1)) == 0) continue;
+            const unsigned low = v & (0u - v);
+            for (int i = 0; i < 16; ++i) table[v][i] = table[v ^ low][i] ^ table[low][i];
+        }
+    }
+    for (unsigned v = 0; v < 256; ++v)
+        for (int i = 0; i < 16; ++i) map.rows[0][v][i] ^= constant[i];
+}
+
+#if defined(__SSE2__)
+// The table row for the input byte whose value times 16 is the low or high half of word.
+inline __m128i rowAt(const BlockMap& map, int j, uint32_t offset) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(&map.rows[j][0][0] + offset));
+}
+
+inline __m128i rowsOf(const BlockMap& map, int j, uint32_t even, uint32_t odd) {
+    return _mm_xor_si128(_mm_xor_si128(rowAt(map, j, even & 0xFFFF), rowAt(map, j + 1, odd & 0xFFFF)),
+                         _mm_xor_si128(rowAt(map, j + 2, even >> 16), rowAt(map, j + 3, odd >> 16)));
+}
+#endif
+
+void applyBlockMap(const BlockMap& map, uint8_t* data, size_t blocks) {
+#if defined(__SSE2__)
+    // Every byte becomes its table offset (value * 16) in a 16-bit lane, so that one move and
+    // one shift give each index: even bytes in one vector, odd bytes in the other.
+    const __m128i offsetMask = _mm_set1_epi16(0x0FF0);
+    for (size_t b = 0; b < blocks; ++b, data += 16) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+        const __m128i even = _mm_and_si128(_mm_slli_epi16(p, 4), offsetMask);
+        const __m128i odd = _mm_and_si128(_mm_srli_epi16(p, 4), offsetMask);
+        const __m128i r0 = rowsOf(map, 0, static_cast<uint32_t>(_mm_cvtsi128_si32(even)),
+                                  static_cast<uint32_t>(_mm_cvtsi128_si32(odd)));
+        const __m128i r1 = rowsOf(map, 4, static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(even, 1))),
+                                  static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(odd, 1))));
+        const __m128i r2 = rowsOf(map, 8, static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(even, 2))),
+                                  static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(odd, 2))));
+        const __m128i r3 = rowsOf(map, 12, static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(even, 3))),
+                                  static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(odd, 3))));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(data), _mm_xor_si128(_mm_xor_si128(r0, r1), _mm_xor_si128(r2, r3)));
+    }
+#else
+    for (size_t b = 0; b < blocks; ++b, data += 16) {
+        uint64_t lo = 0, hi = 0;
+        for (int j = 0; j < 16; ++j) {
+            const uint8_t* r = map.rows[j][data[j]];
+            uint64_t rl, rh;
+            std::memcpy(&rl, r, 8);
+            std::memcpy(&rh, r + 8, 8);
+            lo ^= rl;
+            hi ^= rh;
+        }
+        std::memcpy(data, &lo, 8);
+        std::memcpy(data + 8, &hi, 8);
+    }
+#endif
+}
+
+// Owns the tables for one call; holds none when running the rounds directly is cheaper or
+// memory is short (the rounds give the same bytes).
+struct BlockMixer {
+    size_t rounds = 0;
+    void* storage = nullptr;
+    BlockMap* map = nullptr;
+};
+
+void prepareMixer(BlockMixer& mixer, size_t rounds, uint64_t blocks) {
+    mixer.rounds = rounds;
+    if (rounds == 0 || blocks * rounds < DIRECT_ROUNDS_LIMIT) return;
+    mixer.storage = std::malloc(sizeof(BlockMap) + 15);
+    if (!mixer.storage) return;
+    const uintptr_t at = (reinterpret_cast<uintptr_t>(mixer.storage) + 15) & ~static_cast<uintptr_t>(15);
+    mixer.map = reinterpret_cast<BlockMap*>(at);
+    buildBlockMap(*mixer.map, rounds);
+}
+
+void releaseMixer(BlockMixer& mixer) {
+    std::free(mixer.storage);
+    mixer.storage = nullptr;
+    mixer.map = nullptr;
+}
+
+void mixBlocks(const BlockMixer& mixer, uint8_t* data, size_t blocks) {
+    if (mixer.rounds == 0) return;
+    if (mixer.map) {
+        applyBlockMap(*mixer.map, data, blocks);
+        return;
+    }
+    for (size_t b = 0; b < blocks; ++b) runRounds(data + 16 * b, mixer.rounds);
 }
 
 }  // namespace
@@ -27,14 +191,14 @@ void xorBytes(uint8_t* data, uint32_t length, uint8_t k) {
 void xorFold(const char* key, uint8_t* data, int32_t length) {
     if (length <= 0 || !key) return;
     // One pass with the XOR of all key bytes equals one pass per key byte.
-    xorBytes(data, static_cast<uint32_t>(length), foldKey(key));
+    xorBytes(data, static_cast<size_t>(length), foldKey(key));
 }
 
 void xorFoldIndexed(const char* key, uint8_t* data, int32_t length) {
     if (length <= 0 || !key) return;
     uint8_t folded = 0;
     for (uint32_t j = 0; key[j]; ++j) folded ^= static_cast<uint8_t>(j + static_cast<uint8_t>(key[j]));
-    xorBytes(data, static_cast<uint32_t>(length), folded);
+    xorBytes(data, static_cast<size_t>(length), folded);
 }
 
 uint8_t xnorByte(uint8_t a, uint8_t b) {
@@ -88,10 +252,11 @@ void unmixBlock(uint8_t o[16]) {
 
 void unscrambleBlocks(const char* key, uint8_t* data, int32_t length) {
     if (length <= 0 || !key) return;
-    const size_t rounds = std::strlen(key);
-    const int32_t blocks = length / 16;
-    for (int32_t b = 0; b < blocks; ++b)
-        for (size_t r = 0; r < rounds; ++r) mixBlock(data + 16 * b);
+    const size_t blocks = static_cast<size_t>(length) / 16;
+    BlockMixer mixer;
+    prepareMixer(mixer, std::strlen(key), blocks);
+    mixBlocks(mixer, data, blocks);
+    releaseMixer(mixer);
     const int32_t tail = length % 16;
     if (tail) xorFold(key, data + 16 * blocks, tail);
 }
@@ -108,10 +273,11 @@ void scrambleBlocks(const char* key, uint8_t* data, int32_t length) {
 
 namespace {
 
-using ChunkFn = void (*)(const char* key, uint8_t* data, int32_t length);
-
-StreamResult runStream(ChunkFn fn, const char* key, FILE* out, FILE* in, uint32_t length,
+// Reads, transforms and writes length bytes in chunks of CHUNK_SIZE through one buffer.
+template <typename Transform>
+StreamResult runStream(Transform transform, FILE* out, FILE* in, uint32_t length,
                        const volatile int32_t* abortFlag) {
+    if (length == 0) return StreamResult::Done;
     uint8_t* buffer = static_cast<uint8_t*>(std::malloc(STREAM_BUFFER_SIZE));
     if (!buffer) {
         report("Error:", "Cannot allocate memory for file!");
@@ -122,9 +288,9 @@ StreamResult runStream(ChunkFn fn, const char* key, FILE* out, FILE* in, uint32_
     while (left > 0) {
         if (abortFlag && *abortFlag) { result = StreamResult::Aborted; break; }
         const uint32_t n = left < CHUNK_SIZE ? left : CHUNK_SIZE;
-        const size_t got = std::fread(buffer, 1, n, in);
-        if (got != n) { result = StreamResult::ShortRead; break; }
-        fn(key, buffer, static_cast<int32_t>(n));
+        // The original wrote whatever the buffer held after a short read; we stop instead.
+        if (std::fread(buffer, 1, n, in) != n) { result = StreamResult::ShortRead; break; }
+        transform(buffer, n);
         if (std::fwrite(buffer, 1, n, out) != n) { result = StreamResult::WriteFailed; break; }
         left -= n;
     }
@@ -137,11 +303,23 @@ StreamResult runStream(ChunkFn fn, const char* key, FILE* out, FILE* in, uint32_
 StreamResult decryptXorStream(const char* key, FILE* out, FILE* in, uint32_t length,
                               const volatile int32_t* abortFlag) {
     if (!key) return StreamResult::NoKey;
-    return runStream(xorFold, key, out, in, length, abortFlag);
+    const uint8_t k = foldKey(key);
+    return runStream([k](uint8_t* data, uint32_t n) { xorBytes(data, n, k); }, out, in, length, abortFlag);
 }
 
 StreamResult decryptBlockStream(const char* key, FILE* out, FILE* in, uint32_t length,
                                 const volatile int32_t* abortFlag) {
     if (!key) return StreamResult::NoKey;
-    return runStream(unscrambleBlocks, key, out, in, length, abortFlag);
+    BlockMixer mixer;
+    prepareMixer(mixer, std::strlen(key), length / 16);
+    const uint8_t k = foldKey(key);
+    // Every chunk but the last holds whole blocks, so only the stream's end has a tail.
+    const StreamResult result = runStream(
+        [&mixer, k](uint8_t* data, uint32_t n) {
+            mixBlocks(mixer, data, n / 16);
+            xorBytes(data + (n & ~15u), n % 16, k);
+        },
+        out, in, length, abortFlag);
+    releaseMixer(mixer);
+    return result;
 }
