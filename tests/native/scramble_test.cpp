@@ -53,9 +53,23 @@ int32_t len32(const Bytes& data) {
     return static_cast<int32_t>(data.size());
 }
 
+// Runs body once with the wide block mixing (where the processor has it) and once with the
+// portable tables.
+template <typename Body>
+void forEachBlockForm(Body body) {
+    for (bool wide : {true, false}) {
+        SCOPED_TRACE(wide ? "wide block form" : "portable block form");
+        allowWideBlockMixing(wide);
+        body();
+    }
+    allowWideBlockMixing(true);
+}
+
 const size_t KEY_LENGTHS[] = {0, 1, 2, 3, 7, 16, 31, 32, 33, 100, 253, 254};
-// Tails of every width, the SIMD widths and the small/large block paths on either side.
-const size_t DATA_LENGTHS[] = {0, 1, 15, 16, 17, 35, 63, 64, 65, 100, 255, 4096, 4111, 65536 + 9};
+// Tails of every width, the SIMD widths, 1 to 3 blocks past a multiple of 4, and block counts
+// on either side of where composing the rounds starts to pay.
+const size_t DATA_LENGTHS[] = {0, 1, 15, 16, 17, 35, 63, 64, 65, 100, 255, 16 * 25 + 3, 16 * 26,
+                               4096, 4111, 65536 + 9, 16 * 6001 + 7};
 
 TEST(MixBlock, TestValues) {
     uint8_t zeros[16] = {};
@@ -170,6 +184,7 @@ TEST(XorFoldIndexed, OneCharacterKeyXorsThatCharacter) {
 }
 
 TEST(UnscrambleBlocks, MatchesKeyLengthRoundsOfMixBlock) {
+    forEachBlockForm([] {
     for (size_t keyLength : KEY_LENGTHS) {
         for (size_t length : DATA_LENGTHS) {
             SCOPED_TRACE("key " + std::to_string(keyLength) + ", data " + std::to_string(length));
@@ -181,6 +196,7 @@ TEST(UnscrambleBlocks, MatchesKeyLengthRoundsOfMixBlock) {
             ASSERT_EQ(expected, data);
         }
     }
+    });
 }
 
 TEST(UnscrambleBlocks, SplitsWholeBlocksFromTheTail) {
@@ -321,6 +337,7 @@ TEST(DecryptStream, EqualsTheWholeBufferRoutineInWholeChunks) {
         {"one chunk and a byte", MIB + 1, {MIB, 1}, {MIB, MIB + 1}},
         {"two chunks and a tail", 2 * MIB + 35, {MIB, MIB, 35}, {MIB, 2 * MIB, 2 * MIB + 35}},
     };
+    forEachBlockForm([&cases] {
     for (Method method : {Method::Xor, Method::Block}) {
         for (size_t keyLength : {size_t(3), size_t(254)}) {
             for (const Case& c : cases) {
@@ -335,6 +352,7 @@ TEST(DecryptStream, EqualsTheWholeBufferRoutineInWholeChunks) {
             }
         }
     }
+    });
 }
 
 TEST(DecryptStream, StartsAtTheCurrentPositions) {

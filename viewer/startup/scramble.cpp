@@ -9,6 +9,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include "startup/report.h"
 
@@ -57,133 +60,233 @@ void xorBytes(uint8_t* data, size_t length, uint8_t k) {
 }
 
 // n rounds of mixBlock, composed. A round only XORs whole bytes, complements them and swaps the
-// bit pairs of one byte, so n rounds are out = c ^ XOR over j of (a_ij * p_j ^ b_ij * swap(p_j))
-// with 0/1 coefficients: each output block is the XOR of one table row per input byte, the
-// constant c folded into table 0.
-struct BlockMap {
-    uint8_t rows[16][256][16];
+// bit pairs of one byte, so n rounds are out_i = c_i ^ XOR over j of (a_ij ? p_j : 0) ^
+// (b_ij ? swap(p_j) : 0) with 0/1 coefficients a_ij, b_ij.
+struct Composition {
+    uint8_t coefficients[16][16];  // [i][j]: bit 0 a_ij, bit 1 b_ij
+    uint8_t constant[16];
 };
-
-// Below this many block-rounds, running the rounds beats building the tables.
-constexpr uint64_t DIRECT_ROUNDS_LIMIT = 6000;
 
 void runRounds(uint8_t* block, size_t rounds) {
     for (size_t r = 0; r < rounds; ++r) mixBlock(block);
 }
 
-void buildBlockMap(BlockMap& map, size_t rounds) {
-    uint8_t constant[16] = {};
-    runRounds(constant, rounds);
+void compose(Composition& out, size_t rounds) {
+    std::memset(out.constant, 0, 16);
+    runRounds(out.constant, rounds);
     // Rounds never move a bit out of its bit pair and treat the four pairs of a byte alike, so
     // one probe block finds the coefficients of four input bytes, one pair each.
     for (int group = 0; group < 4; ++group) {
         uint8_t probe[16] = {};
         for (int lane = 0; lane < 4; ++lane) probe[4 * group + lane] = static_cast<uint8_t>(1u << (2 * lane));
         runRounds(probe, rounds);
-        for (int lane = 0; lane < 4; ++lane) {
-            uint8_t (*table)[16] = map.rows[4 * group + lane];
+        for (int lane = 0; lane < 4; ++lane)
+            for (int i = 0; i < 16; ++i)
+                out.coefficients[i][4 * group + lane] = ((probe[i] ^ out.constant[i]) >> (2 * lane)) & 3;
+    }
+}
+
+// The portable form: one table per input byte, whose row for value v is that byte's share of the
+// output block; the output is the XOR of 16 rows, the constant folded into table 0.
+struct BlockTables {
+    uint8_t rows[16][256][16];
+};
+
+void buildTables(BlockTables& tables, const Composition& composition) {
+    for (int j = 0; j < 16; ++j) {
+        uint8_t (*table)[16] = tables.rows[j];
+        std::memset(table[0], 0, 16);
+        for (int bit = 0; bit < 8; ++bit) {
+            const uint8_t v = static_cast<uint8_t>(1u << bit);
             for (int i = 0; i < 16; ++i) {
-                const uint8_t y = static_cast<uint8_t>((probe[i] ^ constant[i]) >> (2 * lane));
-                const bool a = y & 1, b = y & 2;
-                for (int bit = 0; bit < 8; ++bit) {
-                    const uint8_t v = static_cast<uint8_t>(1u << bit);
-                    table[v][i] = static_cast<uint8_t>((a ? v : 0) ^ (b ? swapBitPairs(v) : 0));
-                }
+                const uint8_t c = composition.coefficients[i][j];
+                table[v][i] = static_cast<uint8_t>(((c & 1) ? v : 0) ^ ((c & 2) ? swapBitPairs(v) : 0));
             }
         }
-    }
-    for (int j = 0; j < 16; ++j) {
-        uint8_t (*table)[16] = map.rows[j];
-        std::memset(table[0], 0, 16);
+        // Shares are linear in v: the row of v is the rows of its lowest bit and of the rest.
         for (unsigned v = 3; v < 256; ++v) {
             if ((v & (v - 1)) == 0) continue;
             const unsigned low = v & (0u - v);
-            for (int i = 0; i < 16; ++i) table[v][i] = table[v ^ low][i] ^ table[low][i];
+            uint64_t a[2], b[2];
+            std::memcpy(a, table[v ^ low], 16);
+            std::memcpy(b, table[low], 16);
+            a[0] ^= b[0];
+            a[1] ^= b[1];
+            std::memcpy(table[v], a, 16);
         }
     }
     for (unsigned v = 0; v < 256; ++v)
-        for (int i = 0; i < 16; ++i) map.rows[0][v][i] ^= constant[i];
+        for (int i = 0; i < 16; ++i) tables.rows[0][v][i] ^= composition.constant[i];
 }
 
 #if defined(__SSE2__)
-// The table row for the input byte whose value times 16 is the low or high half of word.
-inline __m128i rowAt(const BlockMap& map, int j, uint32_t offset) {
-    return _mm_load_si128(reinterpret_cast<const __m128i*>(&map.rows[j][0][0] + offset));
+inline __m128i rowAt(const uint8_t* base, int j, uint32_t offset) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(base + 4096 * j + offset));
 }
 
-inline __m128i rowsOf(const BlockMap& map, int j, uint32_t even, uint32_t odd) {
-    return _mm_xor_si128(_mm_xor_si128(rowAt(map, j, even & 0xFFFF), rowAt(map, j + 1, odd & 0xFFFF)),
-                         _mm_xor_si128(rowAt(map, j + 2, even >> 16), rowAt(map, j + 3, odd >> 16)));
+// The rows of bytes j to j + 3, whose offsets (value * 16) are the 16-bit halves of even and odd.
+inline __m128i rowsOf(const uint8_t* base, int j, uint32_t even, uint32_t odd) {
+    return _mm_xor_si128(_mm_xor_si128(rowAt(base, j, even & 0xFFFF), rowAt(base, j + 1, odd & 0xFFFF)),
+                         _mm_xor_si128(rowAt(base, j + 2, even >> 16), rowAt(base, j + 3, odd >> 16)));
+}
+
+inline uint32_t wordOf(__m128i v) {
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(v));
 }
 #endif
 
-void applyBlockMap(const BlockMap& map, uint8_t* data, size_t blocks) {
+void applyTables(const BlockTables& tables, uint8_t* data, size_t blocks) {
 #if defined(__SSE2__)
-    // Every byte becomes its table offset (value * 16) in a 16-bit lane, so that one move and
-    // one shift give each index: even bytes in one vector, odd bytes in the other.
+    const uint8_t* base = &tables.rows[0][0][0];
+    // Each byte becomes its row offset in a 16-bit lane: even bytes in one vector, odd in the other.
     const __m128i offsetMask = _mm_set1_epi16(0x0FF0);
     for (size_t b = 0; b < blocks; ++b, data += 16) {
         const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
         const __m128i even = _mm_and_si128(_mm_slli_epi16(p, 4), offsetMask);
         const __m128i odd = _mm_and_si128(_mm_srli_epi16(p, 4), offsetMask);
-        const __m128i r0 = rowsOf(map, 0, static_cast<uint32_t>(_mm_cvtsi128_si32(even)),
-                                  static_cast<uint32_t>(_mm_cvtsi128_si32(odd)));
-        const __m128i r1 = rowsOf(map, 4, static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(even, 1))),
-                                  static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(odd, 1))));
-        const __m128i r2 = rowsOf(map, 8, static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(even, 2))),
-                                  static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(odd, 2))));
-        const __m128i r3 = rowsOf(map, 12, static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(even, 3))),
-                                  static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(odd, 3))));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(data), _mm_xor_si128(_mm_xor_si128(r0, r1), _mm_xor_si128(r2, r3)));
+        const __m128i r0 = rowsOf(base, 0, wordOf(even), wordOf(odd));
+        const __m128i r1 = rowsOf(base, 4, wordOf(_mm_shuffle_epi32(even, 1)), wordOf(_mm_shuffle_epi32(odd, 1)));
+        const __m128i r2 = rowsOf(base, 8, wordOf(_mm_shuffle_epi32(even, 2)), wordOf(_mm_shuffle_epi32(odd, 2)));
+        const __m128i r3 = rowsOf(base, 12, wordOf(_mm_shuffle_epi32(even, 3)), wordOf(_mm_shuffle_epi32(odd, 3)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(data),
+                         _mm_xor_si128(_mm_xor_si128(r0, r1), _mm_xor_si128(r2, r3)));
     }
 #else
     for (size_t b = 0; b < blocks; ++b, data += 16) {
-        uint64_t lo = 0, hi = 0;
+        uint64_t out[2] = {0, 0};
         for (int j = 0; j < 16; ++j) {
-            const uint8_t* r = map.rows[j][data[j]];
-            uint64_t rl, rh;
-            std::memcpy(&rl, r, 8);
-            std::memcpy(&rh, r + 8, 8);
-            lo ^= rl;
-            hi ^= rh;
+            uint64_t row[2];
+            std::memcpy(row, tables.rows[j][data[j]], 16);
+            out[0] ^= row[0];
+            out[1] ^= row[1];
         }
-        std::memcpy(data, &lo, 8);
-        std::memcpy(data + 8, &hi, 8);
+        std::memcpy(data, out, 16);
     }
 #endif
 }
 
-// Owns the tables for one call; holds none when running the rounds directly is cheaper or
-// memory is short (the rounds give the same bytes).
+#if defined(__GNUC__) && defined(__x86_64__)
+#define ORVANTA_WIDE_MIXING 1
+
+// The wide form, for processors with 512-bit byte operations: four blocks per register. Output
+// byte i takes input byte (i + r) mod 16 of its own block through a byte shuffle, r = 0 to 15,
+// masked by the coefficients on that diagonal; the b-shares are swapped once at the end.
+struct WideMasks {
+    uint8_t rotate[16][64];
+    uint8_t a[16][64];
+    uint8_t b[16][64];
+    uint8_t constant[64];
+};
+
+void buildWide(WideMasks& wide, const Composition& composition) {
+    for (int r = 0; r < 16; ++r) {
+        for (int k = 0; k < 64; ++k) {
+            const int i = k % 16, j = (i + r) % 16;
+            const uint8_t c = composition.coefficients[i][j];
+            wide.rotate[r][k] = static_cast<uint8_t>(j);
+            wide.a[r][k] = (c & 1) ? 0xFF : 0;
+            wide.b[r][k] = (c & 2) ? 0xFF : 0;
+        }
+    }
+    for (int k = 0; k < 64; ++k) wide.constant[k] = composition.constant[k % 16];
+}
+
+__attribute__((target("avx512f,avx512bw"))) inline __m512i wideAt(const uint8_t (*rows)[64], int r) {
+    return _mm512_load_si512(rows[r]);
+}
+
+__attribute__((target("avx512f,avx512bw"))) __m512i wideMix(const WideMasks& wide, __m512i p) {
+    // Ternary-logic codes: 0x78 is x ^ (q & m), 0xE4 is m ? x : q, 0x96 is x ^ y ^ z.
+    __m512i x = _mm512_and_si512(p, wideAt(wide.a, 0));
+    __m512i y = _mm512_and_si512(p, wideAt(wide.b, 0));
+    for (int r = 1; r < 16; ++r) {
+        const __m512i q = _mm512_shuffle_epi8(p, wideAt(wide.rotate, r));
+        x = _mm512_ternarylogic_epi32(x, q, wideAt(wide.a, r), 0x78);
+        y = _mm512_ternarylogic_epi32(y, q, wideAt(wide.b, r), 0x78);
+    }
+    const __m512i swapped = _mm512_ternarylogic_epi32(_mm512_srli_epi16(y, 1), _mm512_slli_epi16(y, 1),
+                                                      _mm512_set1_epi8(0x55), 0xE4);
+    return _mm512_ternarylogic_epi32(x, swapped, _mm512_load_si512(wide.constant), 0x96);
+}
+
+__attribute__((target("avx512f,avx512bw"))) void applyWide(const WideMasks& wide, uint8_t* data, size_t blocks) {
+    size_t b = 0;
+    for (; b + 4 <= blocks; b += 4, data += 64)
+        _mm512_storeu_si512(data, wideMix(wide, _mm512_loadu_si512(data)));
+    if (b < blocks) {
+        const __mmask64 part = (static_cast<__mmask64>(1) << (16 * (blocks - b))) - 1;
+        _mm512_mask_storeu_epi8(data, part, wideMix(wide, _mm512_maskz_loadu_epi8(part, data)));
+    }
+}
+
+bool wideAllowed = true;
+
+bool wideAvailable() {
+    __builtin_cpu_init();
+    return wideAllowed && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+}
+#endif
+
+// Below this many block-rounds, running the rounds beats composing them.
+constexpr uint64_t DIRECT_ROUNDS_LIMIT = 6000;
+
+enum class MixerKind { Rounds, Tables, Wide };
+
+// The composed rounds for one call; falls back to running the rounds when memory is short (they
+// give the same bytes).
 struct BlockMixer {
     size_t rounds = 0;
+    MixerKind kind = MixerKind::Rounds;
     void* storage = nullptr;
-    BlockMap* map = nullptr;
+    void* form = nullptr;
 };
+
+void* alignedIn(void* storage, uintptr_t alignment) {
+    return reinterpret_cast<void*>((reinterpret_cast<uintptr_t>(storage) + alignment - 1) & ~(alignment - 1));
+}
 
 void prepareMixer(BlockMixer& mixer, size_t rounds, uint64_t blocks) {
     mixer.rounds = rounds;
     if (rounds == 0 || blocks * rounds < DIRECT_ROUNDS_LIMIT) return;
-    mixer.storage = std::malloc(sizeof(BlockMap) + 15);
+    Composition composition;
+#if defined(ORVANTA_WIDE_MIXING)
+    if (wideAvailable()) {
+        mixer.storage = std::malloc(sizeof(WideMasks) + 63);
+        if (!mixer.storage) return;
+        compose(composition, rounds);
+        mixer.form = alignedIn(mixer.storage, 64);
+        buildWide(*static_cast<WideMasks*>(mixer.form), composition);
+        mixer.kind = MixerKind::Wide;
+        return;
+    }
+#endif
+    mixer.storage = std::malloc(sizeof(BlockTables) + 15);
     if (!mixer.storage) return;
-    const uintptr_t at = (reinterpret_cast<uintptr_t>(mixer.storage) + 15) & ~static_cast<uintptr_t>(15);
-    mixer.map = reinterpret_cast<BlockMap*>(at);
-    buildBlockMap(*mixer.map, rounds);
+    compose(composition, rounds);
+    mixer.form = alignedIn(mixer.storage, 16);
+    buildTables(*static_cast<BlockTables*>(mixer.form), composition);
+    mixer.kind = MixerKind::Tables;
 }
 
 void releaseMixer(BlockMixer& mixer) {
     std::free(mixer.storage);
-    mixer.storage = nullptr;
-    mixer.map = nullptr;
+    mixer = BlockMixer();
 }
 
 void mixBlocks(const BlockMixer& mixer, uint8_t* data, size_t blocks) {
-    if (mixer.rounds == 0) return;
-    if (mixer.map) {
-        applyBlockMap(*mixer.map, data, blocks);
+    switch (mixer.kind) {
+    case MixerKind::Rounds:
+        for (size_t b = 0; b < blocks; ++b) runRounds(data + 16 * b, mixer.rounds);
+        return;
+    case MixerKind::Tables:
+        applyTables(*static_cast<const BlockTables*>(mixer.form), data, blocks);
+        return;
+    case MixerKind::Wide:
+#if defined(ORVANTA_WIDE_MIXING)
+        applyWide(*static_cast<const WideMasks*>(mixer.form), data, blocks);
+#endif
         return;
     }
-    for (size_t b = 0; b < blocks; ++b) runRounds(data + 16 * b, mixer.rounds);
 }
 
 }  // namespace
@@ -322,4 +425,12 @@ StreamResult decryptBlockStream(const char* key, FILE* out, FILE* in, uint32_t l
         out, in, length, abortFlag);
     releaseMixer(mixer);
     return result;
+}
+
+void allowWideBlockMixing(bool allowed) {
+#if defined(ORVANTA_WIDE_MIXING)
+    wideAllowed = allowed;
+#else
+    (void)allowed;
+#endif
 }

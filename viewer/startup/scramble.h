@@ -48,3 +48,8 @@ StreamResult decryptBlockStream(const char* key, FILE* out, FILE* in, uint32_t l
 // The inverses of the block routines, for the disc tool that writes stored content.
 void scrambleBlocks(const char* key, uint8_t* data, int32_t length);
 void unmixBlock(uint8_t block[16]);
+
+// unscrambleBlocks and decryptBlockStream use 512-bit byte operations where the processor has
+// them, else a portable table form; both give the same bytes. Tests switch the wide form off to
+// check the portable one.
+void allowWideBlockMixing(bool allowed);
