@@ -227,8 +227,14 @@ bool wideAvailable() {
 }
 #endif
 
-// Below this many block-rounds, running the rounds beats composing them.
-constexpr uint64_t DIRECT_ROUNDS_LIMIT = 6000;
+// Composing n rounds costs about 5n rounds (the probes) plus the table fill, worth about
+// COMPOSE_EXTRA_ROUNDS rounds; below that, running the rounds on every block is cheaper.
+constexpr uint64_t COMPOSE_PROBE_BLOCKS = 5;
+constexpr uint64_t COMPOSE_EXTRA_ROUNDS = 400;
+
+bool composingPays(size_t rounds, uint64_t blocks) {
+    return rounds > 0 && blocks > COMPOSE_PROBE_BLOCKS && (blocks - COMPOSE_PROBE_BLOCKS) * rounds > COMPOSE_EXTRA_ROUNDS;
+}
 
 enum class MixerKind { Rounds, Tables, Wide };
 
@@ -247,7 +253,7 @@ void* alignedIn(void* storage, uintptr_t alignment) {
 
 void prepareMixer(BlockMixer& mixer, size_t rounds, uint64_t blocks) {
     mixer.rounds = rounds;
-    if (rounds == 0 || blocks * rounds < DIRECT_ROUNDS_LIMIT) return;
+    if (!composingPays(rounds, blocks)) return;
     Composition composition;
 #if defined(ORVANTA_WIDE_MIXING)
     if (wideAvailable()) {
