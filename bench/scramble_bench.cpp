@@ -65,13 +65,24 @@ long peakKiB() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s INPUT OUTPUT [RUNS]\n", argv[0]);
+    std::vector<const char*> args;
+    bool portable = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--portable")
+            portable = true;
+        else
+            args.push_back(argv[i]);
+    }
+    if (args.size() < 2 || args.size() > 3) {
+        std::fprintf(stderr, "usage: %s INPUT OUTPUT [RUNS] [--portable]\n", argv[0]);
         return 2;
     }
-    const char* inPath = argv[1];
-    const char* outPath = argv[2];
-    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
+    const char* inPath = args[0];
+    const char* outPath = args[1];
+    const int runs = args.size() > 2 ? std::max(1, std::atoi(args[2])) : 7;
+    // --portable times the table form of the block mixing that processors without 512-bit
+    // byte operations use.
+    allowWideBlockMixing(!portable);
 
     FILE* probe = std::fopen(inPath, "rb");
     if (!probe || std::fseek(probe, 0, SEEK_END) != 0) {
@@ -97,7 +108,8 @@ int main(int argc, char** argv) {
     if (!timeJob(Job::Copy, inPath, outPath, length, key.c_str(), seconds)) return 1;
     const long baseKiB = peakKiB();
 
-    std::printf("%u bytes, key of %zu characters, %d runs each, interleaved\n", length, key.size(), runs);
+    std::printf("%u bytes, key of %zu characters, %d runs each, interleaved%s\n", length, key.size(), runs,
+                portable ? ", portable block form" : "");
     for (int run = 0; run < runs; ++run) {
         for (int j = 0; j < 3; ++j) {
             // Rotate the order so that no job always follows the same one.

@@ -168,48 +168,79 @@ void applyTables(const BlockTables& tables, uint8_t* data, size_t blocks) {
 #if defined(__GNUC__) && defined(__x86_64__)
 #define ORVANTA_WIDE_MIXING 1
 
-// The wide form, for processors with 512-bit byte operations: four blocks per register. Output
-// byte i takes input byte (i + r) mod 16 of its own block through a byte shuffle, r = 0 to 15,
-// masked by the coefficients on that diagonal; the b-shares are swapped once at the end.
-struct WideMasks {
-    uint8_t rotate[16][64];
-    uint8_t a[16][64];
-    uint8_t b[16][64];
-    uint8_t constant[64];
+// The wide form, for processors with 512-bit byte operations and GF(2) affine byte transforms:
+// four blocks per register. Each 8-byte half is transposed into its eight bit planes (byte t
+// holds bit t of the eight bytes); one output plane is then 8x8 bit matrices applied to the same
+// plane of both halves (the a-shares) and to the neighbouring plane t ^ 1 (the b-shares, the
+// bit-pair swap); transposing back gives the bytes. The transpose is its own inverse.
+struct WideMatrices {
+    uint8_t own[64];          // a-shares from the same half
+    uint8_t other[64];        // a-shares from the other half
+    uint8_t ownSwapped[64];   // b-shares from the same half
+    uint8_t otherSwapped[64]; // b-shares from the other half
+    uint8_t swapPlanes[64];   // byte shuffles: planes t and t ^ 1,
+    uint8_t swapHalves[64];   // the halves of each block,
+    uint8_t swapBoth[64];     // and both at once
+    uint8_t planeConstant[64];
 };
 
-void buildWide(WideMasks& wide, const Composition& composition) {
-    for (int r = 0; r < 16; ++r) {
+// The transpose: byte b of a half gets, as bit i, bit 7 - b of byte 7 - i.
+constexpr uint64_t TRANSPOSE = 0x0102040810204080ull;
+
+void transposeHalf(const uint8_t in[8], uint8_t out[8]) {
+    for (int b = 0; b < 8; ++b) {
+        out[b] = 0;
+        for (int i = 0; i < 8; ++i) out[b] = static_cast<uint8_t>(out[b] | (((in[7 - i] >> (7 - b)) & 1) << i));
+    }
+}
+
+void buildWide(WideMatrices& wide, const Composition& composition) {
+    // A matrix byte o has, as bit 7 - j, the coefficient of source byte j for output byte o
+    // (both counted within their halves); coefficient bit 0 is the a-share, bit 1 the b-share.
+    uint8_t (*targets[4])[64] = {&wide.own, &wide.other, &wide.ownSwapped, &wide.otherSwapped};
+    for (int m = 0; m < 4; ++m) {
+        const bool fromOther = m & 1;
+        const int share = m < 2 ? 1 : 2;
         for (int k = 0; k < 64; ++k) {
-            const int i = k % 16, j = (i + r) % 16;
-            const uint8_t c = composition.coefficients[i][j];
-            wide.rotate[r][k] = static_cast<uint8_t>(j);
-            wide.a[r][k] = (c & 1) ? 0xFF : 0;
-            wide.b[r][k] = (c & 2) ? 0xFF : 0;
+            const int half = (k / 8) % 2, o = 8 * half + k % 8;
+            const int sourceHalf = fromOther ? 1 - half : half;
+            uint8_t row = 0;
+            for (int j = 0; j < 8; ++j)
+                if (composition.coefficients[o][8 * sourceHalf + j] & share) row = static_cast<uint8_t>(row | (1u << (7 - j)));
+            (*targets[m])[k] = row;
         }
     }
-    for (int k = 0; k < 64; ++k) wide.constant[k] = composition.constant[k % 16];
-}
-
-__attribute__((target("avx512f,avx512bw"))) inline __m512i wideAt(const uint8_t (*rows)[64], int r) {
-    return _mm512_load_si512(rows[r]);
-}
-
-__attribute__((target("avx512f,avx512bw"))) __m512i wideMix(const WideMasks& wide, __m512i p) {
-    // Ternary-logic codes: 0x78 is x ^ (q & m), 0xE4 is m ? x : q, 0x96 is x ^ y ^ z.
-    __m512i x = _mm512_and_si512(p, wideAt(wide.a, 0));
-    __m512i y = _mm512_and_si512(p, wideAt(wide.b, 0));
-    for (int r = 1; r < 16; ++r) {
-        const __m512i q = _mm512_shuffle_epi8(p, wideAt(wide.rotate, r));
-        x = _mm512_ternarylogic_epi32(x, q, wideAt(wide.a, r), 0x78);
-        y = _mm512_ternarylogic_epi32(y, q, wideAt(wide.b, r), 0x78);
+    for (int k = 0; k < 64; ++k) {
+        wide.swapPlanes[k] = static_cast<uint8_t>((k % 16) ^ 1);
+        wide.swapHalves[k] = static_cast<uint8_t>((k % 16) ^ 8);
+        wide.swapBoth[k] = static_cast<uint8_t>((k % 16) ^ 9);
     }
-    const __m512i swapped = _mm512_ternarylogic_epi32(_mm512_srli_epi16(y, 1), _mm512_slli_epi16(y, 1),
-                                                      _mm512_set1_epi8(0x55), 0xE4);
-    return _mm512_ternarylogic_epi32(x, swapped, _mm512_load_si512(wide.constant), 0x96);
+    for (int k = 0; k < 64; k += 8) transposeHalf(composition.constant + (k % 16), wide.planeConstant + k);
 }
 
-__attribute__((target("avx512f,avx512bw"))) void applyWide(const WideMasks& wide, uint8_t* data, size_t blocks) {
+#define ORVANTA_WIDE_TARGET __attribute__((target("avx512f,avx512bw,gfni")))
+
+ORVANTA_WIDE_TARGET inline __m512i wideLoad(const uint8_t (&v)[64]) {
+    return _mm512_loadu_si512(v);
+}
+
+ORVANTA_WIDE_TARGET __m512i wideMix(const WideMatrices& wide, __m512i data) {
+    const __m512i transpose = _mm512_set1_epi64(static_cast<long long>(TRANSPOSE));
+    const __m512i planes = _mm512_gf2p8affine_epi64_epi8(transpose, data, 0);
+    const __m512i otherPlanes = _mm512_shuffle_epi8(planes, wideLoad(wide.swapHalves));
+    const __m512i swapped = _mm512_shuffle_epi8(planes, wideLoad(wide.swapPlanes));
+    const __m512i otherSwapped = _mm512_shuffle_epi8(planes, wideLoad(wide.swapBoth));
+    const __m512i t0 = _mm512_gf2p8affine_epi64_epi8(planes, wideLoad(wide.own), 0);
+    const __m512i t1 = _mm512_gf2p8affine_epi64_epi8(otherPlanes, wideLoad(wide.other), 0);
+    const __m512i t2 = _mm512_gf2p8affine_epi64_epi8(swapped, wideLoad(wide.ownSwapped), 0);
+    const __m512i t3 = _mm512_gf2p8affine_epi64_epi8(otherSwapped, wideLoad(wide.otherSwapped), 0);
+    // Ternary-logic code 0x96 is the XOR of all three operands.
+    const __m512i sum = _mm512_ternarylogic_epi32(_mm512_ternarylogic_epi32(t0, t1, t2, 0x96), t3,
+                                                  wideLoad(wide.planeConstant), 0x96);
+    return _mm512_gf2p8affine_epi64_epi8(transpose, sum, 0);
+}
+
+ORVANTA_WIDE_TARGET void applyWide(const WideMatrices& wide, uint8_t* data, size_t blocks) {
     size_t b = 0;
     for (; b + 4 <= blocks; b += 4, data += 64)
         _mm512_storeu_si512(data, wideMix(wide, _mm512_loadu_si512(data)));
@@ -223,7 +254,8 @@ bool wideAllowed = true;
 
 bool wideAvailable() {
     __builtin_cpu_init();
-    return wideAllowed && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    return wideAllowed && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("gfni");
 }
 #endif
 
@@ -257,11 +289,11 @@ void prepareMixer(BlockMixer& mixer, size_t rounds, uint64_t blocks) {
     Composition composition;
 #if defined(ORVANTA_WIDE_MIXING)
     if (wideAvailable()) {
-        mixer.storage = std::malloc(sizeof(WideMasks) + 63);
+        mixer.storage = std::malloc(sizeof(WideMatrices));
         if (!mixer.storage) return;
         compose(composition, rounds);
-        mixer.form = alignedIn(mixer.storage, 64);
-        buildWide(*static_cast<WideMasks*>(mixer.form), composition);
+        mixer.form = mixer.storage;
+        buildWide(*static_cast<WideMatrices*>(mixer.form), composition);
         mixer.kind = MixerKind::Wide;
         return;
     }
@@ -289,7 +321,7 @@ void mixBlocks(const BlockMixer& mixer, uint8_t* data, size_t blocks) {
         return;
     case MixerKind::Wide:
 #if defined(ORVANTA_WIDE_MIXING)
-        applyWide(*static_cast<const WideMasks*>(mixer.form), data, blocks);
+        applyWide(*static_cast<const WideMatrices*>(mixer.form), data, blocks);
 #endif
         return;
     }
