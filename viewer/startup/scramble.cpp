@@ -1,6 +1,6 @@
 // The scrambling family. The XOR methods fold the key to one byte and XOR wide words; the block
-// method composes its key-length rounds into one affine map applied by table lookups, so the
-// key's length costs nothing per byte.
+// method composes its key-length rounds into one affine map (table lookups, or bit-plane matrices
+// on processors that have the instructions), so the key's length costs nothing per byte.
 #include "startup/scramble.h"
 
 #include <cstdlib>

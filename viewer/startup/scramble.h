@@ -33,6 +33,8 @@ enum class StreamResult {
     WriteFailed,  // the output refused bytes
     Aborted,      // *abortFlag became non-zero between chunks
 };
+// After ShortRead, WriteFailed or Aborted the output holds the whole chunks done before; the
+// chunk that failed is not written.
 
 // Copies length bytes from in (at its current position) to out, undoing the BitCrypt method
 // (xorFold with key). Reads and writes in chunks of CHUNK_SIZE through one buffer per call.
