@@ -5,6 +5,7 @@
 #include "startup/appstate_win.h"
 #include "startup/loader_win.h"
 #include "startup/login_win.h"
+#include "ui/mainwindow_win.h"
 #include "ui/splash_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -17,5 +18,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         showError("User expired.", "Sorry, your access has expired.");
         return 0;
     }
+    runMainWindow();
     return 0;
 }
