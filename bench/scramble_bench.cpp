@@ -66,23 +66,30 @@ long peakKiB() {
 
 int main(int argc, char** argv) {
     std::vector<const char*> args;
-    bool portable = false;
+    // --tables or --planes128 limit the block routine to a slower form of its composed rounds,
+    // the ones processors without 512-bit or without GF(2) affine instructions use.
+    BlockForm form = BlockForm::Planes512;
+    const char* formName = "fastest block form";
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--portable")
-            portable = true;
-        else
+        const std::string arg = argv[i];
+        if (arg == "--tables") {
+            form = BlockForm::Tables;
+            formName = "block form limited to tables";
+        } else if (arg == "--planes128") {
+            form = BlockForm::Planes128;
+            formName = "block form limited to 128-bit planes";
+        } else {
             args.push_back(argv[i]);
+        }
     }
     if (args.size() < 2 || args.size() > 3) {
-        std::fprintf(stderr, "usage: %s INPUT OUTPUT [RUNS] [--portable]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s INPUT OUTPUT [RUNS] [--tables | --planes128]\n", argv[0]);
         return 2;
     }
     const char* inPath = args[0];
     const char* outPath = args[1];
     const int runs = args.size() > 2 ? std::max(1, std::atoi(args[2])) : 7;
-    // --portable times the table form of the block mixing that processors without 512-bit
-    // byte operations use.
-    allowWideBlockMixing(!portable);
+    limitBlockForm(form);
 
     FILE* probe = std::fopen(inPath, "rb");
     if (!probe || std::fseek(probe, 0, SEEK_END) != 0) {
@@ -108,8 +115,8 @@ int main(int argc, char** argv) {
     if (!timeJob(Job::Copy, inPath, outPath, length, key.c_str(), seconds)) return 1;
     const long baseKiB = peakKiB();
 
-    std::printf("%u bytes, key of %zu characters, %d runs each, interleaved%s\n", length, key.size(), runs,
-                portable ? ", portable block form" : "");
+    std::printf("%u bytes, key of %zu characters, %d runs each, interleaved, %s\n", length, key.size(), runs,
+                formName);
     for (int run = 0; run < runs; ++run) {
         for (int j = 0; j < 3; ++j) {
             // Rotate the order so that no job always follows the same one.

@@ -2,7 +2,8 @@
 # Times the two stream routines against a plain 1 MiB-chunked copy of a 256 MiB random file in
 # a temporary folder (removed afterwards). The last two lines give each routine's ratio to the
 # copy (copy time / routine time, medians). RUNS sets the number of runs of each (default 7);
-# --portable times the block routine's table form, used where 512-bit byte operations are missing.
+# --tables or --planes128 limit the block routine to the slower forms that processors without
+# GF(2) affine or without 512-bit instructions use.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${ORVANTA_BUILD_DIR:-$root/build}/native"

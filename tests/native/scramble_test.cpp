@@ -8,6 +8,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "startup/report.h"
@@ -53,16 +54,18 @@ int32_t len32(const Bytes& data) {
     return static_cast<int32_t>(data.size());
 }
 
-// Runs body once with the wide block mixing (where the processor has it) and once with the
-// portable tables.
+// Runs body once with each form of the composed block mixing (a form the processor lacks falls
+// back to a slower one).
 template <typename Body>
 void forEachBlockForm(Body body) {
-    for (bool wide : {true, false}) {
-        SCOPED_TRACE(wide ? "wide block form" : "portable block form");
-        allowWideBlockMixing(wide);
+    const std::pair<BlockForm, const char*> forms[] = {
+        {BlockForm::Planes512, "512-bit planes"}, {BlockForm::Planes128, "128-bit planes"}, {BlockForm::Tables, "tables"}};
+    for (const auto& form : forms) {
+        SCOPED_TRACE(form.second);
+        limitBlockForm(form.first);
         body();
     }
-    allowWideBlockMixing(true);
+    limitBlockForm(BlockForm::Planes512);
 }
 
 const size_t KEY_LENGTHS[] = {0, 1, 2, 3, 7, 16, 31, 32, 33, 100, 253, 254};

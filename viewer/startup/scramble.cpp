@@ -9,7 +9,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__GNUC__) && defined(__x86_64__)
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
 #endif
 
@@ -165,15 +165,16 @@ void applyTables(const BlockTables& tables, uint8_t* data, size_t blocks) {
 #endif
 }
 
-#if defined(__GNUC__) && defined(__x86_64__)
-#define ORVANTA_WIDE_MIXING 1
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define ORVANTA_PLANE_MIXING 1
 
-// The wide form, for processors with 512-bit byte operations and GF(2) affine byte transforms:
-// four blocks per register. Each 8-byte half is transposed into its eight bit planes (byte t
-// holds bit t of the eight bytes); one output plane is then 8x8 bit matrices applied to the same
-// plane of both halves (the a-shares) and to the neighbouring plane t ^ 1 (the b-shares, the
-// bit-pair swap); transposing back gives the bytes. The transpose is its own inverse.
-struct WideMatrices {
+// The plane forms, for processors with GF(2) affine byte transforms. Each 8-byte half of a block
+// is transposed into its eight bit planes (byte t holds bit t of the eight bytes); an output
+// plane is then 8x8 bit matrices applied to the same plane of both halves (the a-shares) and to
+// the neighbouring plane t ^ 1 (the b-shares, the bit-pair swap); transposing back gives the
+// bytes. The transpose is its own inverse. Every vector below repeats its 16 bytes four times,
+// for one block per 128-bit or four per 512-bit step.
+struct PlaneMatrices {
     uint8_t own[64];          // a-shares from the same half
     uint8_t other[64];        // a-shares from the other half
     uint8_t ownSwapped[64];   // b-shares from the same half
@@ -194,10 +195,10 @@ void transposeHalf(const uint8_t in[8], uint8_t out[8]) {
     }
 }
 
-void buildWide(WideMatrices& wide, const Composition& composition) {
+void buildPlanes(PlaneMatrices& planes, const Composition& composition) {
     // A matrix byte o has, as bit 7 - j, the coefficient of source byte j for output byte o
     // (both counted within their halves); coefficient bit 0 is the a-share, bit 1 the b-share.
-    uint8_t (*targets[4])[64] = {&wide.own, &wide.other, &wide.ownSwapped, &wide.otherSwapped};
+    uint8_t (*targets[4])[64] = {&planes.own, &planes.other, &planes.ownSwapped, &planes.otherSwapped};
     for (int m = 0; m < 4; ++m) {
         const bool fromOther = m & 1;
         const int share = m < 2 ? 1 : 2;
@@ -211,53 +212,84 @@ void buildWide(WideMatrices& wide, const Composition& composition) {
         }
     }
     for (int k = 0; k < 64; ++k) {
-        wide.swapPlanes[k] = static_cast<uint8_t>((k % 16) ^ 1);
-        wide.swapHalves[k] = static_cast<uint8_t>((k % 16) ^ 8);
-        wide.swapBoth[k] = static_cast<uint8_t>((k % 16) ^ 9);
+        planes.swapPlanes[k] = static_cast<uint8_t>((k % 16) ^ 1);
+        planes.swapHalves[k] = static_cast<uint8_t>((k % 16) ^ 8);
+        planes.swapBoth[k] = static_cast<uint8_t>((k % 16) ^ 9);
     }
-    for (int k = 0; k < 64; k += 8) transposeHalf(composition.constant + (k % 16), wide.planeConstant + k);
+    for (int k = 0; k < 64; k += 8) transposeHalf(composition.constant + (k % 16), planes.planeConstant + k);
 }
 
-#define ORVANTA_WIDE_TARGET __attribute__((target("avx512f,avx512bw,gfni")))
+#define ORVANTA_PLANES128_TARGET __attribute__((target("ssse3,gfni")))
 
-ORVANTA_WIDE_TARGET inline __m512i wideLoad(const uint8_t (&v)[64]) {
+ORVANTA_PLANES128_TARGET inline __m128i planeLoad128(const uint8_t (&v)[64]) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(v));
+}
+
+ORVANTA_PLANES128_TARGET void applyPlanes128(const PlaneMatrices& m, uint8_t* data, size_t blocks) {
+    const __m128i transpose = _mm_set1_epi64x(static_cast<long long>(TRANSPOSE));
+    for (size_t b = 0; b < blocks; ++b, data += 16) {
+        const __m128i planes =
+            _mm_gf2p8affine_epi64_epi8(transpose, _mm_loadu_si128(reinterpret_cast<const __m128i*>(data)), 0);
+        const __m128i t0 = _mm_gf2p8affine_epi64_epi8(planes, planeLoad128(m.own), 0);
+        const __m128i t1 = _mm_gf2p8affine_epi64_epi8(_mm_shuffle_epi8(planes, planeLoad128(m.swapHalves)),
+                                                      planeLoad128(m.other), 0);
+        const __m128i t2 = _mm_gf2p8affine_epi64_epi8(_mm_shuffle_epi8(planes, planeLoad128(m.swapPlanes)),
+                                                      planeLoad128(m.ownSwapped), 0);
+        const __m128i t3 = _mm_gf2p8affine_epi64_epi8(_mm_shuffle_epi8(planes, planeLoad128(m.swapBoth)),
+                                                      planeLoad128(m.otherSwapped), 0);
+        const __m128i sum = _mm_xor_si128(_mm_xor_si128(_mm_xor_si128(t0, t1), _mm_xor_si128(t2, t3)),
+                                          planeLoad128(m.planeConstant));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(data), _mm_gf2p8affine_epi64_epi8(transpose, sum, 0));
+    }
+}
+
+bool planes128Available() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("gfni");
+}
+
+#if defined(__x86_64__)
+#define ORVANTA_PLANES512 1
+#define ORVANTA_PLANES512_TARGET __attribute__((target("avx512f,avx512bw,gfni")))
+
+ORVANTA_PLANES512_TARGET inline __m512i planeLoad512(const uint8_t (&v)[64]) {
     return _mm512_loadu_si512(v);
 }
 
-ORVANTA_WIDE_TARGET __m512i wideMix(const WideMatrices& wide, __m512i data) {
+ORVANTA_PLANES512_TARGET __m512i planesMix512(const PlaneMatrices& m, __m512i data) {
     const __m512i transpose = _mm512_set1_epi64(static_cast<long long>(TRANSPOSE));
     const __m512i planes = _mm512_gf2p8affine_epi64_epi8(transpose, data, 0);
-    const __m512i otherPlanes = _mm512_shuffle_epi8(planes, wideLoad(wide.swapHalves));
-    const __m512i swapped = _mm512_shuffle_epi8(planes, wideLoad(wide.swapPlanes));
-    const __m512i otherSwapped = _mm512_shuffle_epi8(planes, wideLoad(wide.swapBoth));
-    const __m512i t0 = _mm512_gf2p8affine_epi64_epi8(planes, wideLoad(wide.own), 0);
-    const __m512i t1 = _mm512_gf2p8affine_epi64_epi8(otherPlanes, wideLoad(wide.other), 0);
-    const __m512i t2 = _mm512_gf2p8affine_epi64_epi8(swapped, wideLoad(wide.ownSwapped), 0);
-    const __m512i t3 = _mm512_gf2p8affine_epi64_epi8(otherSwapped, wideLoad(wide.otherSwapped), 0);
+    const __m512i t0 = _mm512_gf2p8affine_epi64_epi8(planes, planeLoad512(m.own), 0);
+    const __m512i t1 = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_epi8(planes, planeLoad512(m.swapHalves)),
+                                                     planeLoad512(m.other), 0);
+    const __m512i t2 = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_epi8(planes, planeLoad512(m.swapPlanes)),
+                                                     planeLoad512(m.ownSwapped), 0);
+    const __m512i t3 = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_epi8(planes, planeLoad512(m.swapBoth)),
+                                                     planeLoad512(m.otherSwapped), 0);
     // Ternary-logic code 0x96 is the XOR of all three operands.
     const __m512i sum = _mm512_ternarylogic_epi32(_mm512_ternarylogic_epi32(t0, t1, t2, 0x96), t3,
-                                                  wideLoad(wide.planeConstant), 0x96);
+                                                  planeLoad512(m.planeConstant), 0x96);
     return _mm512_gf2p8affine_epi64_epi8(transpose, sum, 0);
 }
 
-ORVANTA_WIDE_TARGET void applyWide(const WideMatrices& wide, uint8_t* data, size_t blocks) {
+ORVANTA_PLANES512_TARGET void applyPlanes512(const PlaneMatrices& m, uint8_t* data, size_t blocks) {
     size_t b = 0;
     for (; b + 4 <= blocks; b += 4, data += 64)
-        _mm512_storeu_si512(data, wideMix(wide, _mm512_loadu_si512(data)));
+        _mm512_storeu_si512(data, planesMix512(m, _mm512_loadu_si512(data)));
     if (b < blocks) {
         const __mmask64 part = (static_cast<__mmask64>(1) << (16 * (blocks - b))) - 1;
-        _mm512_mask_storeu_epi8(data, part, wideMix(wide, _mm512_maskz_loadu_epi8(part, data)));
+        _mm512_mask_storeu_epi8(data, part, planesMix512(m, _mm512_maskz_loadu_epi8(part, data)));
     }
 }
 
-bool wideAllowed = true;
-
-bool wideAvailable() {
+bool planes512Available() {
     __builtin_cpu_init();
-    return wideAllowed && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-           __builtin_cpu_supports("gfni");
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("gfni");
 }
 #endif
+#endif
+
+BlockForm fastestAllowed = BlockForm::Planes512;
 
 // Composing n rounds costs about 5n rounds (the probes) plus the table fill, worth about
 // COMPOSE_EXTRA_ROUNDS rounds; below that, running the rounds on every block is cheaper.
@@ -268,7 +300,7 @@ bool composingPays(size_t rounds, uint64_t blocks) {
     return rounds > 0 && blocks > COMPOSE_PROBE_BLOCKS && (blocks - COMPOSE_PROBE_BLOCKS) * rounds > COMPOSE_EXTRA_ROUNDS;
 }
 
-enum class MixerKind { Rounds, Tables, Wide };
+enum class MixerKind { Rounds, Tables, Planes128, Planes512 };
 
 // The composed rounds for one call; falls back to running the rounds when memory is short (they
 // give the same bytes).
@@ -279,29 +311,36 @@ struct BlockMixer {
     void* form = nullptr;
 };
 
-void* alignedIn(void* storage, uintptr_t alignment) {
-    return reinterpret_cast<void*>((reinterpret_cast<uintptr_t>(storage) + alignment - 1) & ~(alignment - 1));
+MixerKind fastestKind() {
+#if defined(ORVANTA_PLANES512)
+    if (fastestAllowed == BlockForm::Planes512 && planes512Available()) return MixerKind::Planes512;
+#endif
+#if defined(ORVANTA_PLANE_MIXING)
+    if (fastestAllowed != BlockForm::Tables && planes128Available()) return MixerKind::Planes128;
+#endif
+    return MixerKind::Tables;
 }
 
 void prepareMixer(BlockMixer& mixer, size_t rounds, uint64_t blocks) {
     mixer.rounds = rounds;
     if (!composingPays(rounds, blocks)) return;
+    const MixerKind kind = fastestKind();
     Composition composition;
-#if defined(ORVANTA_WIDE_MIXING)
-    if (wideAvailable()) {
-        mixer.storage = std::malloc(sizeof(WideMatrices));
+#if defined(ORVANTA_PLANE_MIXING)
+    if (kind != MixerKind::Tables) {
+        mixer.storage = std::malloc(sizeof(PlaneMatrices));
         if (!mixer.storage) return;
         compose(composition, rounds);
         mixer.form = mixer.storage;
-        buildWide(*static_cast<WideMatrices*>(mixer.form), composition);
-        mixer.kind = MixerKind::Wide;
+        buildPlanes(*static_cast<PlaneMatrices*>(mixer.form), composition);
+        mixer.kind = kind;
         return;
     }
 #endif
     mixer.storage = std::malloc(sizeof(BlockTables) + 15);
     if (!mixer.storage) return;
     compose(composition, rounds);
-    mixer.form = alignedIn(mixer.storage, 16);
+    mixer.form = reinterpret_cast<void*>((reinterpret_cast<uintptr_t>(mixer.storage) + 15) & ~static_cast<uintptr_t>(15));
     buildTables(*static_cast<BlockTables*>(mixer.form), composition);
     mixer.kind = MixerKind::Tables;
 }
@@ -319,9 +358,14 @@ void mixBlocks(const BlockMixer& mixer, uint8_t* data, size_t blocks) {
     case MixerKind::Tables:
         applyTables(*static_cast<const BlockTables*>(mixer.form), data, blocks);
         return;
-    case MixerKind::Wide:
-#if defined(ORVANTA_WIDE_MIXING)
-        applyWide(*static_cast<const WideMatrices*>(mixer.form), data, blocks);
+    case MixerKind::Planes128:
+#if defined(ORVANTA_PLANE_MIXING)
+        applyPlanes128(*static_cast<const PlaneMatrices*>(mixer.form), data, blocks);
+#endif
+        return;
+    case MixerKind::Planes512:
+#if defined(ORVANTA_PLANES512)
+        applyPlanes512(*static_cast<const PlaneMatrices*>(mixer.form), data, blocks);
 #endif
         return;
     }
@@ -465,10 +509,6 @@ StreamResult decryptBlockStream(const char* key, FILE* out, FILE* in, uint32_t l
     return result;
 }
 
-void allowWideBlockMixing(bool allowed) {
-#if defined(ORVANTA_WIDE_MIXING)
-    wideAllowed = allowed;
-#else
-    (void)allowed;
-#endif
+void limitBlockForm(BlockForm fastest) {
+    fastestAllowed = fastest;
 }

@@ -51,7 +51,10 @@ StreamResult decryptBlockStream(const char* key, FILE* out, FILE* in, uint32_t l
 void scrambleBlocks(const char* key, uint8_t* data, int32_t length);
 void unmixBlock(uint8_t block[16]);
 
-// unscrambleBlocks and decryptBlockStream use 512-bit byte operations where the processor has
-// them, else a portable table form; both give the same bytes. Tests switch the wide form off to
-// check the portable one.
-void allowWideBlockMixing(bool allowed);
+// How unscrambleBlocks and decryptBlockStream apply the composed rounds: bit-plane matrices four
+// blocks at a time (512-bit registers) or one at a time (128-bit), or lookup tables (any
+// processor). They use the fastest form the processor has, no faster than the limit set here
+// (by default Planes512); all forms give the same bytes. Tests and the benchmark set the limit
+// to reach each form.
+enum class BlockForm { Planes512, Planes128, Tables };
+void limitBlockForm(BlockForm fastest);
