@@ -59,27 +59,29 @@ void xorBytes(uint8_t* data, size_t length, uint8_t k) {
     for (; i < length; ++i) data[i] ^= k;
 }
 
-// n rounds of mixBlock, composed. A round only XORs whole bytes, complements them and swaps the
-// bit pairs of one byte, so n rounds are out_i = c_i ^ XOR over j of (a_ij ? p_j : 0) ^
+// n rounds of mixBlock (or of unmixBlock), composed. A round only XORs whole bytes, complements
+// them and swaps the bit pairs of one byte, so n rounds are out_i = c_i ^ XOR over j of (a_ij ? p_j : 0) ^
 // (b_ij ? swap(p_j) : 0) with 0/1 coefficients a_ij, b_ij.
 struct Composition {
     uint8_t coefficients[16][16];  // [i][j]: bit 0 a_ij, bit 1 b_ij
     uint8_t constant[16];
 };
 
-void runRounds(uint8_t* block, size_t rounds) {
-    for (size_t r = 0; r < rounds; ++r) mixBlock(block);
+using Round = void (*)(uint8_t block[16]);
+
+void runRounds(Round round, uint8_t* block, size_t rounds) {
+    for (size_t r = 0; r < rounds; ++r) round(block);
 }
 
-void compose(Composition& out, size_t rounds) {
+void compose(Composition& out, Round round, size_t rounds) {
     std::memset(out.constant, 0, 16);
-    runRounds(out.constant, rounds);
+    runRounds(round, out.constant, rounds);
     // Rounds never move a bit out of its bit pair and treat the four pairs of a byte alike, so
     // one probe block finds the coefficients of four input bytes, one pair each.
     for (int group = 0; group < 4; ++group) {
         uint8_t probe[16] = {};
         for (int lane = 0; lane < 4; ++lane) probe[4 * group + lane] = static_cast<uint8_t>(1u << (2 * lane));
-        runRounds(probe, rounds);
+        runRounds(round, probe, rounds);
         for (int lane = 0; lane < 4; ++lane)
             for (int i = 0; i < 16; ++i)
                 out.coefficients[i][4 * group + lane] = ((probe[i] ^ out.constant[i]) >> (2 * lane)) & 3;
@@ -305,6 +307,7 @@ enum class MixerKind { Rounds, Tables, Planes128, Planes512 };
 // The composed rounds for one call; falls back to running the rounds when memory is short (they
 // give the same bytes).
 struct BlockMixer {
+    Round round = mixBlock;
     size_t rounds = 0;
     MixerKind kind = MixerKind::Rounds;
     void* storage = nullptr;
@@ -321,7 +324,8 @@ MixerKind fastestKind() {
     return MixerKind::Tables;
 }
 
-void prepareMixer(BlockMixer& mixer, size_t rounds, uint64_t blocks) {
+void prepareMixer(BlockMixer& mixer, Round round, size_t rounds, uint64_t blocks) {
+    mixer.round = round;
     mixer.rounds = rounds;
     if (!composingPays(rounds, blocks)) return;
     const MixerKind kind = fastestKind();
@@ -330,7 +334,7 @@ void prepareMixer(BlockMixer& mixer, size_t rounds, uint64_t blocks) {
     if (kind != MixerKind::Tables) {
         mixer.storage = std::malloc(sizeof(PlaneMatrices));
         if (!mixer.storage) return;
-        compose(composition, rounds);
+        compose(composition, round, rounds);
         mixer.form = mixer.storage;
         buildPlanes(*static_cast<PlaneMatrices*>(mixer.form), composition);
         mixer.kind = kind;
@@ -339,7 +343,7 @@ void prepareMixer(BlockMixer& mixer, size_t rounds, uint64_t blocks) {
 #endif
     mixer.storage = std::malloc(sizeof(BlockTables) + 15);
     if (!mixer.storage) return;
-    compose(composition, rounds);
+    compose(composition, round, rounds);
     mixer.form = reinterpret_cast<void*>((reinterpret_cast<uintptr_t>(mixer.storage) + 15) & ~static_cast<uintptr_t>(15));
     buildTables(*static_cast<BlockTables*>(mixer.form), composition);
     mixer.kind = MixerKind::Tables;
@@ -353,7 +357,7 @@ void releaseMixer(BlockMixer& mixer) {
 void mixBlocks(const BlockMixer& mixer, uint8_t* data, size_t blocks) {
     switch (mixer.kind) {
     case MixerKind::Rounds:
-        for (size_t b = 0; b < blocks; ++b) runRounds(data + 16 * b, mixer.rounds);
+        for (size_t b = 0; b < blocks; ++b) runRounds(mixer.round, data + 16 * b, mixer.rounds);
         return;
     case MixerKind::Tables:
         applyTables(*static_cast<const BlockTables*>(mixer.form), data, blocks);
@@ -435,25 +439,27 @@ void unmixBlock(uint8_t o[16]) {
     std::memcpy(o, p, 16);
 }
 
-void unscrambleBlocks(const char* key, uint8_t* data, int32_t length) {
+namespace {
+
+void roundsOverBlocks(Round round, const char* key, uint8_t* data, int32_t length) {
     if (length <= 0 || !key) return;
     const size_t blocks = static_cast<size_t>(length) / 16;
     BlockMixer mixer;
-    prepareMixer(mixer, std::strlen(key), blocks);
+    prepareMixer(mixer, round, std::strlen(key), blocks);
     mixBlocks(mixer, data, blocks);
     releaseMixer(mixer);
     const int32_t tail = length % 16;
     if (tail) xorFold(key, data + 16 * blocks, tail);
 }
 
+}  // namespace
+
+void unscrambleBlocks(const char* key, uint8_t* data, int32_t length) {
+    roundsOverBlocks(mixBlock, key, data, length);
+}
+
 void scrambleBlocks(const char* key, uint8_t* data, int32_t length) {
-    if (length <= 0 || !key) return;
-    const size_t rounds = std::strlen(key);
-    const int32_t blocks = length / 16;
-    for (int32_t b = 0; b < blocks; ++b)
-        for (size_t r = 0; r < rounds; ++r) unmixBlock(data + 16 * b);
-    const int32_t tail = length % 16;
-    if (tail) xorFold(key, data + 16 * blocks, tail);
+    roundsOverBlocks(unmixBlock, key, data, length);
 }
 
 namespace {
@@ -496,7 +502,7 @@ StreamResult decryptBlockStream(const char* key, FILE* out, FILE* in, uint32_t l
                                 const volatile int32_t* abortFlag) {
     if (!key) return StreamResult::NoKey;
     BlockMixer mixer;
-    prepareMixer(mixer, std::strlen(key), length / 16);
+    prepareMixer(mixer, mixBlock, std::strlen(key), length / 16);
     const uint8_t k = foldKey(key);
     // Every chunk but the last holds whole blocks, so only the stream's end has a tail.
     const StreamResult result = runStream(
