@@ -3,12 +3,33 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <vector>
+
 namespace {
 
 SIZE bitmapSize(HBITMAP bitmap) {
     BITMAP info = {};
     GetObjectA(bitmap, sizeof info, &info);
     return SIZE{info.bmWidth, info.bmHeight};
+}
+
+// The picture loader leaves an opaque alpha byte in 32-bit pixels, and the transparent draw's
+// colour-to-mask copy compares whole pixels: clear the byte so that the key colour matches.
+void clearAlphaBytes(HDC screen, HBITMAP bitmap, int width, int height) {
+    BITMAP info = {};
+    GetObjectA(bitmap, sizeof info, &info);
+    if (info.bmBitsPixel != 32 || width <= 0 || height <= 0) return;
+    BITMAPINFO layout = {};
+    layout.bmiHeader.biSize = sizeof layout.bmiHeader;
+    layout.bmiHeader.biWidth = width;
+    layout.bmiHeader.biHeight = -height;
+    layout.bmiHeader.biPlanes = 1;
+    layout.bmiHeader.biBitCount = 32;
+    layout.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    if (!GetDIBits(screen, bitmap, 0, height, pixels.data(), &layout, DIB_RGB_COLORS)) return;
+    for (uint32_t& p : pixels) p &= 0x00FFFFFF;
+    SetDIBits(screen, bitmap, 0, height, pixels.data(), &layout, DIB_RGB_COLORS);
 }
 
 }  // namespace
@@ -42,6 +63,7 @@ HBITMAP loadPictureFile(const char* path, int32_t* width, int32_t* height) {
                     -himetricHeight, nullptr);
     SelectObject(memory, old);
     DeleteDC(memory);
+    clearAlphaBytes(screen, bitmap, pixelWidth, pixelHeight);
     ReleaseDC(nullptr, screen);
     picture->Release();
 
