@@ -13,12 +13,16 @@ SIZE bitmapSize(HBITMAP bitmap) {
     return SIZE{info.bmWidth, info.bmHeight};
 }
 
-// The picture loader leaves an opaque alpha byte in 32-bit pixels, and the transparent draw's
-// colour-to-mask copy compares whole pixels: clear the byte so that the key colour matches.
-void clearAlphaBytes(HDC screen, HBITMAP bitmap, int width, int height) {
+}  // namespace
+
+// Loaders leave an opaque alpha byte in 32-bit pixels, and the transparent draw's colour-to-mask
+// copy compares whole pixels: clear the byte so that the key colour matches.
+void clearAlphaBytes(HBITMAP bitmap) {
     BITMAP info = {};
-    GetObjectA(bitmap, sizeof info, &info);
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return;
+    const int width = info.bmWidth, height = info.bmHeight;
     if (info.bmBitsPixel != 32 || width <= 0 || height <= 0) return;
+    HDC screen = GetDC(nullptr);
     BITMAPINFO layout = {};
     layout.bmiHeader.biSize = sizeof layout.bmiHeader;
     layout.bmiHeader.biWidth = width;
@@ -27,12 +31,12 @@ void clearAlphaBytes(HDC screen, HBITMAP bitmap, int width, int height) {
     layout.bmiHeader.biBitCount = 32;
     layout.bmiHeader.biCompression = BI_RGB;
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    if (!GetDIBits(screen, bitmap, 0, height, pixels.data(), &layout, DIB_RGB_COLORS)) return;
-    for (uint32_t& p : pixels) p &= 0x00FFFFFF;
-    SetDIBits(screen, bitmap, 0, height, pixels.data(), &layout, DIB_RGB_COLORS);
+    if (GetDIBits(screen, bitmap, 0, height, pixels.data(), &layout, DIB_RGB_COLORS)) {
+        for (uint32_t& p : pixels) p &= 0x00FFFFFF;
+        SetDIBits(screen, bitmap, 0, height, pixels.data(), &layout, DIB_RGB_COLORS);
+    }
+    ReleaseDC(nullptr, screen);
 }
-
-}  // namespace
 
 HBITMAP loadPictureFile(const char* path, int32_t* width, int32_t* height) {
     WCHAR widePath[260] = {};
@@ -63,8 +67,8 @@ HBITMAP loadPictureFile(const char* path, int32_t* width, int32_t* height) {
                     -himetricHeight, nullptr);
     SelectObject(memory, old);
     DeleteDC(memory);
-    clearAlphaBytes(screen, bitmap, pixelWidth, pixelHeight);
     ReleaseDC(nullptr, screen);
+    clearAlphaBytes(bitmap);
     picture->Release();
 
     *width = pixelWidth;
