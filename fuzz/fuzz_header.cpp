@@ -7,7 +7,9 @@
 
 #include "extract/splashlayout.h"
 #include "fuzzcheck.h"
+#include "startup/paths.h"
 #include "startup/payload.h"
+#include "startup/safename.h"
 #include "startup/scramble.h"
 
 namespace {
@@ -90,6 +92,22 @@ void checkPlacement(const PayloadHeader& h, const char* text) {
     if (h.fontHeight <= 0) FUZZ_CHECK(pitch <= h.fontHeight);
 }
 
+// A name from the header that passes as safe joins a folder as one plain name: the pictures'
+// temporary files and the font file.
+void checkNamesFromHeader(const PayloadHeader& h) {
+    std::vector<std::string> names = {h.fontFileName};
+    for (const char* path : {h.backgroundPath, h.logoPath, h.aboutPath}) {
+        const char* name = fileNameOf(path);
+        FUZZ_CHECK(!name || (name > path && name[-1] == '\\' && std::strchr(name, '\\') == nullptr));
+        names.push_back(name ? name : path);
+    }
+    for (const std::string& name : names) {
+        if (!isSafeFileName(name.c_str())) continue;
+        FUZZ_CHECK(name.find_first_of("\\/:") == std::string::npos && name != "." && name != "..");
+        FUZZ_CHECK(!namesDevice(name));
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -98,6 +116,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    reportLog().titles.clear();
     uint8_t stored[HEADER_SIZE] = {};
     std::memcpy(stored, data, size < HEADER_SIZE ? size : HEADER_SIZE);
     PayloadHeader header;
@@ -105,5 +124,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkFields(stored, header);
     checkSplashText(header.splashText);
     checkPlacement(header, header.splashText);
+    checkNamesFromHeader(header);
     return 0;
 }

@@ -17,6 +17,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    reportLog().titles.clear();
     FuzzInput in{data, size};
     char field[TEXT_FIELD_SIZE] = {};
     const std::string fieldBytes = in.bytes(TEXT_FIELD_SIZE);

@@ -1,5 +1,6 @@
 // Shared by the fuzz targets: invariant checks that abort (so libFuzzer keeps the input), a
-// cursor over the fuzz input, and a reporter that counts reports instead of printing them.
+// cursor over the fuzz input, a reporter that counts reports instead of printing them, and what
+// the system takes for a device name.
 #pragma once
 
 #include <cstddef>
@@ -105,3 +106,16 @@ struct ExactBytes {
     ExactBytes(const ExactBytes&) = delete;
     ExactBytes& operator=(const ExactBytes&) = delete;
 };
+
+// Names the system opens as a device in any folder: the part before the first dot decides,
+// trailing blanks dropped, letters in any case, and ports numbered 1-9 or with a superscript 1-3.
+inline bool namesDevice(const std::string& name) {
+    std::string stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (char& c : stem)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+    if (stem.size() != 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0)) return false;
+    const char n = stem[3];
+    return (n >= '1' && n <= '9') || n == '\xB9' || n == '\xB2' || n == '\xB3';
+}

@@ -190,6 +190,12 @@ bool writeDiscSeeds(const std::string& out, NamedDisc& d) {
     // The same payload cut short, and with the stub removed: damaged layouts to start from.
     ok = ok && writeSeed(out + "/fuzz_layout", d.name + "-short", file.substr(0, file.size() / 2) +
                                                                     file.substr(file.size() - TRAILER_SIZE));
+    // Damaged trailers: wrong magic, a section size that runs past the file, an offset past it.
+    const size_t t = file.size() - TRAILER_SIZE;
+    ok = ok && writeSeed(out + "/fuzz_layout", d.name + "-magic", file.substr(0, file.size() - 1) + '\x75');
+    ok = ok && writeSeed(out + "/fuzz_layout", d.name + "-size",
+                         file.substr(0, t + 4) + le32(0xFFFFFFF0u) + file.substr(t + 8));
+    ok = ok && writeSeed(out + "/fuzz_layout", d.name + "-offset", file.substr(0, t) + le32(0x7FFFFFFFu) + file.substr(t + 4));
     ok = ok && writeSeed(out + "/fuzz_header", d.name, parts.header);
     ok = ok && writeSeed(out + "/fuzz_users", d.name, le32(parts.userCount) + parts.users);
     ok = ok && writeSeed(out + "/fuzz_users", d.name + "-more", le32(parts.userCount + 1) + parts.users);

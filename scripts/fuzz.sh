@@ -36,8 +36,9 @@ for t in "${targets[@]}"; do
   log="$build/logs/$t.log"
   mkdir -p "$findings" "$build/logs" "$build/corpus/$t"
   start=$(date +%s)
-  # libFuzzer stops itself after SECONDS; the outer bound only guards against a hung process.
-  timeout --kill-after=10 $((seconds + 120)) "$build/$t" "$build/corpus/$t" \
+  # Earlier findings are read again first, so a fault that comes back fails at once. libFuzzer
+  # stops itself after SECONDS; the outer bound only guards against a hung process.
+  timeout --kill-after=10 $((seconds + 120)) "$build/$t" "$build/corpus/$t" "$findings" \
     -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$findings/" >"$log" 2>&1
   rc=$?
