@@ -112,6 +112,7 @@ void searchDialogOnInit(HWND dialog) {
     for (const ModeRadio& radio : MODE_RADIOS)
         CheckDlgButton(dialog, radio.id, radio.mode == searchMode ? BST_CHECKED : BST_UNCHECKED);
     SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, EM_LIMITTEXT, SEARCH_TEXT_LIMIT, 0);
+    SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
 }
 
 void searchDialogOnSearch(HWND dialog) {
@@ -129,7 +130,7 @@ void searchDialogOnSearch(HWND dialog) {
 
 INT_PTR CALLBACK searchDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
-    case WM_INITDIALOG: searchDialogOnInit(dialog); return TRUE;
+    case WM_INITDIALOG: searchDialogOnInit(dialog); return FALSE;  // the focus is set: the text box
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDOK: searchDialogOnSearch(dialog); return TRUE;
