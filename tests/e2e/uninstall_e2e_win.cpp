@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -366,6 +367,22 @@ bool containsNoCase(std::string text, std::string part) {
     CharLowerA(&text[0]);
     CharLowerA(&part[0]);
     return text.find(part) != std::string::npos;
+}
+
+// The uninstaller's only resource is its icon group 101, with a 32 by 32 and a 16 by 16 image.
+TEST(UninstallerFile, CarriesIcon101) {
+    HMODULE module = LoadLibraryExA(uninstallerSource.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(module) << "cannot load " << uninstallerSource << " as data";
+    HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(101), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
+    ASSERT_TRUE(group) << "no icon group 101";
+    const BYTE* dir = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
+    ASSERT_TRUE(dir);
+    const WORD count = static_cast<WORD>(dir[4] | (dir[5] << 8));
+    std::vector<int> widths;
+    for (WORD i = 0; i < count; ++i) widths.push_back(dir[6 + 14 * i]);  // each entry is 14 bytes, width first
+    EXPECT_NE(widths.end(), std::find(widths.begin(), widths.end(), 32));
+    EXPECT_NE(widths.end(), std::find(widths.begin(), widths.end(), 16));
+    FreeLibrary(module);
 }
 
 TEST_F(Uninstall, FullRemoval) {
