@@ -9,6 +9,14 @@ ORVANTA_WINE_DIR="$wine_dir" "$(dirname "$0")/../../scripts/wine-env.sh" start |
 drive_link="$wine_dir/prefix/dosdevices/q:"
 drive_dir=""
 drive_arg=""
+cleanup() {
+  if [ -n "$drive_dir" ]; then
+    rm -f "$drive_link"
+    rm -rf "$drive_dir"
+  fi
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
 if [ ! -e "$drive_link" ] && [ ! -L "$drive_link" ]; then
   drive_dir="$(mktemp -d /tmp/orvanta-e2e-drive.XXXXXX)"
   ln -s "$drive_dir" "$drive_link" && drive_arg="Q:"
@@ -18,9 +26,4 @@ if [ ! -e "$drive_link" ] && [ ! -L "$drive_link" ]; then
   ln -s ../target "$drive_dir/linkcase/Orvanta4/linked"
 fi
 "$wine_run" "$e2e" "$uninstaller" $drive_arg
-rc=$?
-if [ -n "$drive_dir" ]; then
-  rm -f "$drive_link"
-  rm -rf "$drive_dir"
-fi
-exit $rc
+exit $?
