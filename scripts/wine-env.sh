@@ -18,7 +18,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 unset WINESERVER WINELOADER
 run_timeout="${ORVANTA_RUN_TIMEOUT:-300}"
 # Bump when the prefix settings below change: an older prefix is then made anew.
-prefix_version=2
+prefix_version=3
 
 fail() { echo "wine-env: $*" >&2; exit 1; }
 
@@ -58,7 +58,8 @@ start_xvfb() {
 }
 
 # Crash dialogs and the debugger would wait for a user who is not there: a crashing program
-# must simply end, so that the test fails instead of hanging.
+# must simply end, so that the test fails instead of hanging. Windows are unmanaged: Xvfb has no
+# window manager, and a managed window waits 2 s for one whenever it is closed.
 write_prefix_settings() {
   cat >"$dir/settings.reg" <<'EOF'
 REGEDIT4
@@ -69,6 +70,9 @@ REGEDIT4
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
 "Debugger"=-
 "Auto"="0"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
 
 [HKEY_CURRENT_USER\Software\Wine\DllOverrides]
 "winemenubuilder.exe"=""
