@@ -7,6 +7,7 @@
 
 #include "startup/payload.h"
 #include "startup/storedvalues.h"
+#include "ui/mainlayout.h"
 
 struct UserAccount;
 
@@ -15,9 +16,9 @@ struct AppState {
     char viewerPath[256] = {};
     PayloadHeader header = {};
     PayloadTrailer trailer = {};
-    PayloadLayout layout = {};
+    PayloadLayout sections = {};
     char* licenceText = nullptr;
-    UserAccount* currentUser = nullptr;
+    const UserAccount* currentUser = nullptr;
     int32_t cancelFlag = 0;
 
     HBITMAP background = nullptr;
@@ -32,6 +33,19 @@ struct AppState {
     HBITMAP animationFrames[8] = {};
 
     HWND splashWindow = nullptr;
+
+    // Main window.
+    HWND mainWindow = nullptr;
+    HWND treeView = nullptr;
+    HWND fileList = nullptr;
+    HWND statusBar = nullptr;
+    MainLayout layout;
+    HCURSOR splitterCursor = nullptr;
+    HBITMAP headerBitmaps[3] = {};  // tree caption 125, list caption 124, end cap 126
+    int32_t menuOrigin = 0;         // 2 tree, 3 file list, 0 none yet
+    int32_t dragging = 0;
+    HWND splitterGhost = nullptr;
+    bool splitterClassRegistered = false;
 
     char fontsFolder[256] = {};
     char buildTimeText[32] = {};

@@ -118,10 +118,14 @@ enum class LayoutResult {
 
 // Reads the trailer from the last 52 bytes of a file of fileSize bytes (tail holds them) and
 // computes every section's span. Offsets are summed in 64 bits, so no sum can wrap.
+// BadMagic: fileSize below 52 or T12 wrong (trailer and layout untouched). Damaged: some
+// section, or the HEADER_SIZE bytes read from the header's start, reach past the trailer's
+// start (trailer and layout are filled all the same). layout.header.size is T6 as stored.
 LayoutResult payloadLayout(const uint8_t* tail, uint64_t fileSize, PayloadTrailer* trailer,
                            PayloadLayout* layout);
 
-// Unfolds the 5652 header bytes read from the header section.
+// Unfolds the 5652 header bytes read from the header section. The last byte of every text
+// field is set to 0, so each text ends within its field.
 void unfoldHeader(const uint8_t* stored, const char* payloadKey, PayloadHeader* header);
 
 // One user record after unfolding. A text that was stored with length 0 is absent (has* false).
@@ -141,5 +145,6 @@ enum class UserParseResult {
 // Parses count records from the stored user section (size bytes, still folded). The user key
 // is unfolded a second time with the record's password text. A record whose key length is 0
 // is reported as "ERROR: 98234v" / "User %s password corrupt." and still returned, without key.
+// On Damaged, users holds the whole records read before the damage.
 UserParseResult parseUserSection(const uint8_t* stored, uint32_t size, uint32_t count,
                                  const char* payloadKey, std::vector<ParsedUser>* users);

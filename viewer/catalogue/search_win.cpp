@@ -1,0 +1,3 @@
+#include "ui/commands_win.h"
+
+void runSearchCommand() {}

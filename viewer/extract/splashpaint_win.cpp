@@ -1,0 +1,67 @@
+#include "extract/splashpaint_win.h"
+
+#include <cstring>
+
+#include "extract/imaging_win.h"
+#include "extract/splashlayout.h"
+#include "startup/appstate_win.h"
+
+void paintSplash(HDC dc) {
+    if (app.background) drawSplashBackground(dc);
+    if (app.logo) drawSplashLogo(dc);
+    if (app.header.flags & FLAG_TEXT_SHOWN) drawSplashText(dc);
+}
+
+void drawSplashBackground(HDC dc) {
+    for (const Placement& p : backgroundPlacements(app.header.flags, app.screenWidth, app.screenHeight,
+                                                   app.backgroundWidth, app.backgroundHeight))
+        drawBitmapStretched(dc, app.background, p.x, p.y, p.width, p.height);
+}
+
+void drawSplashLogo(HDC dc) {
+    const Placement p = logoPlacement(app.header.flags, app.screenWidth, app.screenHeight, app.logoWidth,
+                                      app.logoHeight, app.header.logoX, app.header.logoY);
+    if (app.header.flags & FLAG_LOGO_TRANSPARENT)
+        drawTransparentBitmap(dc, app.logo, p.x, p.y, app.header.logoKeyColour);
+    else
+        drawBitmap(dc, app.logo, p.x, p.y);
+}
+
+void drawSplashText(HDC dc) {
+    const PayloadHeader& h = app.header;
+    const int W = GetSystemMetrics(SM_CXSCREEN);
+    const int H = GetSystemMetrics(SM_CYSCREEN);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, h.textColour);
+    SetBkColor(dc, h.splashColour);
+
+    char face[TEXT_FIELD_SIZE + 1] = "Arial";
+    if (h.textFlags & TEXT_CUSTOM_FONT) {
+        std::memcpy(face, h.fontFaceName, TEXT_FIELD_SIZE);
+        face[LF_FACESIZE - 1] = 0;  // a face name longer than the system takes is cut
+    }
+    HFONT font = CreateFontA(h.fontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, face);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+
+    char text[SPLASH_TEXT_SIZE + 1] = {};
+    std::memcpy(text, h.splashText, SPLASH_TEXT_SIZE);
+    const Placement origin = splashTextOrigin(h.textFlags, W, H, metrics.tmHeight, metrics.tmAveCharWidth,
+                                              measureSplashText(text), h.textX, h.textY);
+    const int pitch = splashLinePitch(metrics.tmHeight);
+    int advance = 0;
+    for (const std::string& line : splashLines(text)) {
+        const int length = static_cast<int>(line.size());
+        if (h.flags & FLAG_TEXT_SHADOW) {
+            SetTextColor(dc, h.shadowColour);
+            TextOutA(dc, origin.x + h.shadowX, origin.y + h.shadowY + advance, line.c_str(), length);
+            SetTextColor(dc, h.textColour);
+        }
+        TextOutA(dc, origin.x, origin.y + advance, line.c_str(), length);
+        advance += pitch;
+    }
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+}
