@@ -32,6 +32,16 @@ bool corruptPayload(Program& program, const Args& args) {
     return expectOnlyWindowsSeen(program, {{"#32770", "Error: (53673224)"}});
 }
 
+// Cancel in the password dialog ends the viewer quietly: no licence, no note, no main window.
+bool passwordCancel(Program& program, const Args& args) {
+    DRIVE(startProgram(program, args[0] + "/viewer.exe", args[0]));
+    HWND dialog = waitWindow(program, "#32770", "Enter password:");
+    DRIVE(dialog);
+    DRIVE(pressButtonByText(dialog, "Cancel"));
+    DRIVE(expectExit(program, 0));
+    return expectOnlyWindowsSeen(program, {{"ScreenOneClass", ""}, {"#32770", "Enter password:"}});
+}
+
 // ---- self-tests of the driver against fixture_app.exe
 
 const char* const FIXTURE_TREE =
@@ -255,6 +265,7 @@ struct Scenario {
 
 const Scenario scenarios[] = {
     {"corrupt-payload", 1, "WORK_DIR (holding a plain viewer.exe)", corruptPayload},
+    {"password-cancel", 1, "DISC_DIR (a disc with a password)", passwordCancel},
     {"self-msgbox", 1, "FIXTURE_EXE", selfMessageBox},
     {"self-failure-reports", 1, "FIXTURE_EXE", selfFailureReports},
     {"self-dialog", 1, "FIXTURE_EXE", selfDialog},

@@ -3,6 +3,7 @@
 # the disc tool when it needs one, then runs driver.exe under the tree's Wine. Screenshots land in
 # the artefacts folder (converted to PNG when ImageMagick is there). Exit 77 means skipped.
 set -u
+data="$(cd "$(dirname "$0")" && pwd)/data"
 name="" work="" artifacts="" wine_run="" driver="" viewer="" disctool="" plain_viewer=0
 disc=()
 while [ $# -gt 0 ]; do
@@ -31,6 +32,7 @@ substitute() {
   local s="$1"
   s="${s//@WORK@/$work}"
   s="${s//@VIEWER@/$viewer}"
+  s="${s//@DATA@/$data}"
   printf '%s' "$s"
 }
 
