@@ -41,6 +41,9 @@ display_alive() {
 
 start_xvfb() {
   display_alive && return 0
+  # Whatever still runs in this prefix was started on a display that is gone: it is stale.
+  timeout 20 wineserver -k 9>&- >/dev/null 2>&1
+  timeout 10 wineserver -w 9>&- >/dev/null 2>&1
   rm -f "$dir/display" "$dir/xvfb.pid"
   local fifo="$dir/displayfd"
   rm -f "$fifo"; mkfifo "$fifo" || return 1

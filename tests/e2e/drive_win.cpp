@@ -388,14 +388,17 @@ bool waitNoWindow(Program& program, const char* className, const char* title, DW
 }
 
 std::string windowText(HWND window) {
-    char buffer[2048] = "";
-    LRESULT length = 0;
     // WM_GETTEXT is copied across processes by the system itself.
-    if (!sendBounded(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), &length)) {
+    LRESULT length = 0;
+    if (!sendBounded(window, WM_GETTEXTLENGTH, 0, 0, &length) || length <= 0) {
         return "";
     }
-    buffer[sizeof buffer - 1] = '\0';
-    return buffer;
+    std::vector<char> buffer(static_cast<size_t>(length) + 2, '\0');
+    if (!sendBounded(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), &length)) {
+        return "";
+    }
+    buffer.back() = '\0';
+    return buffer.data();
 }
 
 std::string windowClass(HWND window) {

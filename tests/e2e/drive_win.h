@@ -45,8 +45,8 @@ bool startProgram(Program& program, const std::string& exe, const std::string& w
 bool waitExit(Program& program, DWORD* exitCode, DWORD ms = 0);
 bool expectExit(Program& program, DWORD expectedCode, DWORD ms = 0);
 void terminateProgram(Program& program);
-// True when every visible window the program ever showed matches one of the allowed
-// class/title pairs (nullptr matches anything).
+// True when every visible window the program ever showed while the driver watched (in any wait)
+// matches one of the allowed class/title pairs; an empty class or title matches any.
 bool expectOnlyWindowsSeen(const Program& program, const std::vector<SeenWindow>& allowed);
 
 // Windows. className or title may be nullptr (any). Waits return nullptr after driveFail.
