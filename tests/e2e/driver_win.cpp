@@ -42,6 +42,50 @@ bool passwordCancel(Program& program, const Args& args) {
     return expectOnlyWindowsSeen(program, {{"ScreenOneClass", ""}, {"#32770", "Enter password:"}});
 }
 
+// The master password opens the main window on the root folder; a click on a folder in the tree
+// lists that folder's files; File > Exit ends the viewer with code 0.
+bool loginBrowse(Program& program, const Args& args) {
+    DRIVE(startProgram(program, args[0] + "/viewer.exe", args[0]));
+    HWND dialog = waitWindow(program, "#32770", "Enter password:");
+    DRIVE(dialog);
+    DRIVE(typeText(dialog, 1001, "secret"));
+    DRIVE(pressButton(dialog, IDOK));
+    HWND main = waitWindow(program, "ScreenTwoClass", "Viewer");
+    DRIVE(main);
+    HWND tree = childById(main, 2);
+    HWND list = childById(main, 3);
+    HWND status = childById(main, 1);
+    DRIVE(waitTree(tree, "Orvanta +\n  Docs\n"));
+    std::vector<ListRow> rows;
+    DRIVE(readList(list, rows));
+    if (rows.size() != 1 || rows[0].cells[0] != "Read me.txt") {
+        return driveFail("the root lists:\n%s", formatList(rows).c_str());
+    }
+    std::string totals = statusText(status);
+    if (totals.find("1 Folders : 3 Files") == std::string::npos) {
+        return driveFail("status bar reads \"%s\"", totals.c_str());
+    }
+    std::vector<TreeNode> nodes;
+    DRIVE(readTree(tree, nodes));
+    const TreeNode* docs = findTreeNode(nodes, "Orvanta/Docs");
+    DRIVE(docs);
+    DRIVE(clickTreeNode(tree, docs->handle, CLICK_LEFT));
+    DWORD start = GetTickCount();
+    for (;;) {
+        DRIVE(readList(list, rows));
+        if (rows.size() == 2 && rows[0].cells[0] == "a.txt" && rows[1].cells[0] == "b.txt") {
+            break;
+        }
+        if (GetTickCount() - start >= driveWaitMs) {
+            return driveFail("after a click on Docs the list holds:\n%s", formatList(rows).c_str());
+        }
+        Sleep(25);
+    }
+    DRIVE(sendCommand(main, 40005));
+    DRIVE(expectExit(program, 0));
+    return true;
+}
+
 // ---- self-tests of the driver against fixture_app.exe
 
 const char* const FIXTURE_TREE =
@@ -266,6 +310,7 @@ struct Scenario {
 const Scenario scenarios[] = {
     {"corrupt-payload", 1, "WORK_DIR (holding a plain viewer.exe)", corruptPayload},
     {"password-cancel", 1, "DISC_DIR (a disc with a password)", passwordCancel},
+    {"login-browse", 1, "DISC_DIR (a disc of data/small with the password \"secret\")", loginBrowse},
     {"self-msgbox", 1, "FIXTURE_EXE", selfMessageBox},
     {"self-failure-reports", 1, "FIXTURE_EXE", selfFailureReports},
     {"self-dialog", 1, "FIXTURE_EXE", selfDialog},
