@@ -33,10 +33,13 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+display_usable() {
+  [ -n "${DISPLAY:-}" ] || return 1
+  if command -v xdpyinfo >/dev/null; then timeout 5 xdpyinfo >/dev/null 2>&1; return; fi
+  command -v xwd >/dev/null && timeout 5 xwd -root -silent >/dev/null 2>&1
+}
 use_real=0
-if [ -n "${DISPLAY:-}" ] && command -v xdpyinfo >/dev/null && timeout 5 xdpyinfo >/dev/null 2>&1; then
-  use_real=1
-fi
+display_usable && use_real=1
 
 bash "$wine_env" start || exit 1
 export WINEPREFIX="$ORVANTA_WINE_DIR/prefix" WINEARCH=win32 WINEDEBUG=-all
