@@ -1,12 +1,13 @@
 // End-to-end scenarios of the viewer's Search and Properties dialogs, run against the disc built
-// from tests/e2e/discs/search: searching by file name and ID number, the sorted results and their
+// from tests/e2e/data/search: searching by file name and ID number, the sorted results and their
 // count, going to a hit in the tree and the file list, and the Properties of a file, a folder and
 // the whole disc opened from the panes' context menus.
-#include "search_scenarios_win.h"
-
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "drive_win.h"
+#include "scenarios_win.h"
 
 namespace {
 
@@ -160,8 +161,6 @@ const TreeNode* nodeAt(const Viewer& viewer, std::vector<TreeNode>& nodes, const
     return findTreeNode(nodes, path);
 }
 
-}  // namespace
-
 bool searchAndGoto(Program& program, const Args& args) {
     Viewer viewer;
     DRIVE(startViewer(program, args[0], viewer));
@@ -314,3 +313,10 @@ bool properties(Program& program, const Args& args) {
                           "properties-disc"));
     return exitViewer(program, viewer);
 }
+
+ScenarioRegistration searchScenarios({
+    {"search-and-goto", 1, "DISC_DIR (built from data/search)", searchAndGoto},
+    {"properties", 1, "DISC_DIR (built from data/search)", properties},
+});
+
+}  // namespace
