@@ -8,12 +8,11 @@
 #include <vector>
 
 #include "drive_win.h"
+#include "scenarios_win.h"
 #include "fixture_app_win.h"
 
 namespace {
 
-typedef std::vector<std::string> Args;
-typedef bool (*ScenarioFunction)(Program& program, const Args& args);
 
 // ---- the viewer
 
@@ -300,14 +299,7 @@ bool selfScreenshot(Program& program, const Args& args) {
     return exitFixture(program, main);
 }
 
-struct Scenario {
-    const char* name;
-    int argumentCount;
-    const char* usage;
-    ScenarioFunction run;
-};
-
-const Scenario scenarios[] = {
+ScenarioRegistration driverScenarios({
     {"corrupt-payload", 1, "WORK_DIR (holding a plain viewer.exe)", corruptPayload},
     {"password-cancel", 1, "DISC_DIR (a disc with a password)", passwordCancel},
     {"login-browse", 1, "DISC_DIR (a disc of data/small with the password \"secret\")", loginBrowse},
@@ -318,11 +310,24 @@ const Scenario scenarios[] = {
     {"self-list", 1, "FIXTURE_EXE", selfList},
     {"self-context-menu", 1, "FIXTURE_EXE", selfContextMenu},
     {"self-screenshot", 1, "FIXTURE_EXE", selfScreenshot},
-};
+});
+
+}  // namespace
+
+std::vector<Scenario>& registeredScenarios() {
+    static std::vector<Scenario> scenarios;
+    return scenarios;
+}
+
+ScenarioRegistration::ScenarioRegistration(std::initializer_list<Scenario> scenarios) {
+    registeredScenarios().insert(registeredScenarios().end(), scenarios.begin(), scenarios.end());
+}
+
+namespace {
 
 int usage() {
     fprintf(stderr, "usage: driver.exe SCENARIO ARGS...\nscenarios:\n");
-    for (const Scenario& scenario : scenarios) {
+    for (const Scenario& scenario : registeredScenarios()) {
         fprintf(stderr, "  %s %s\n", scenario.name, scenario.usage);
     }
     return 2;
@@ -340,7 +345,7 @@ int main(int argc, char** argv) {
             driveWaitMs = static_cast<DWORD>(atoi(wait));
         }
     }
-    for (const Scenario& scenario : scenarios) {
+    for (const Scenario& scenario : registeredScenarios()) {
         if (strcmp(scenario.name, argv[1]) != 0) {
             continue;
         }
