@@ -55,6 +55,7 @@ ExtractResult extractItemContentTo(const CryptItem& item, const char* contentPat
     // Marked encrypted by a method we cannot undo: an empty or scrambled file would be worse
     // than none.
     if (!bitCrypt && !scramble && (item.EncFlags & ENC_ENCRYPTED)) return ExtractResult::UnsupportedMethod;
+    if (abortFlag && *abortFlag) return ExtractResult::Aborted;
 
     FILE* in = std::fopen(contentPath, "rb");
     if (!in) return ExtractResult::ContentNotOpened;
@@ -117,7 +118,7 @@ void planFiles(const CatalogueModel& model, const CryptItem& folder, const std::
 // A folder's own folder and files, then its sub-folders. Iterative, so that a deep tree cannot
 // exhaust the stack.
 void planTree(const CatalogueModel& model, const CryptItem& top, const std::string& destination, char separator,
-              size_t maxPath, std::vector<ExportStep>* steps) {
+              size_t maxPath, size_t maxFolderPath, std::vector<ExportStep>* steps) {
     struct Pending {
         const CryptItem* item;
         int32_t node;
@@ -128,7 +129,7 @@ void planTree(const CatalogueModel& model, const CryptItem& top, const std::stri
     while (!stack.empty()) {
         Pending p = std::move(stack.back());
         stack.pop_back();
-        const ExportStep folderStep = planFileExport(*p.item, p.parentPath, separator, maxPath);
+        const ExportStep folderStep = planFileExport(*p.item, p.parentPath, separator, maxFolderPath);
         if (folderStep.kind != ExportStepKind::WriteFile) {
             steps->push_back(folderStep);
             continue;
@@ -150,8 +151,10 @@ void planTree(const CatalogueModel& model, const CryptItem& top, const std::stri
 }  // namespace
 
 std::vector<ExportStep> planFolderExport(const CatalogueModel& model, const CryptItem& folder,
-                                         const std::string& destination, char separator, size_t maxPath) {
+                                         const std::string& destination, char separator, size_t maxPath,
+                                         size_t maxFolderPath) {
     std::vector<ExportStep> steps;
-    planTree(model, folder, destination, separator, maxPath, &steps);
+    planTree(model, folder, destination, separator, maxPath, maxFolderPath < maxPath ? maxFolderPath : maxPath,
+             &steps);
     return steps;
 }
