@@ -56,11 +56,6 @@ std::string shownName(const CryptItem& item) {
     return name;
 }
 
-bool isInsideFolder(const std::string& path, const std::string& folder) {
-    return path.size() >= folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-           (path.size() == folder.size() || path[folder.size()] == '\\');
-}
-
 // ---- the progress dialog (progress thread) ----
 
 INT_PTR progressDialogOnInit(HWND dialog) {
@@ -239,28 +234,17 @@ void exportListRow(int row, const char* folder) {
     if (entry && entry->Item) exportFile(entry->Item, folder);
 }
 
-// Runs the planned steps. A folder that cannot be created takes its contents with it (its own
-// message is enough), and the abort flag is tested before every step and between chunks.
-WalkEnd runExportSteps(const std::vector<ExportStep>& steps) {
-    std::string failedFolder;
-    for (const ExportStep& step : steps) {
-        if (exportAbortFlag) return WalkEnd::Aborted;
-        if (!failedFolder.empty() && isInsideFolder(step.path, failedFolder)) continue;
-        switch (step.kind) {
-        case ExportStepKind::MakeFolder:
-            enterFolder(step.path.c_str());
-            if (!makeDirectoryPath(step.path.c_str())) failedFolder = step.path;
-            break;
-        case ExportStepKind::WriteFile:
-            if (exportFileTo(*step.item, step.path) == ExtractResult::Aborted) return WalkEnd::Aborted;
-            break;
-        case ExportStepKind::RefusedName:
-        case ExportStepKind::RefusedLength:
-            reportRefused(step);
-            break;
-        }
-    }
-    return WalkEnd::Finished;
+bool walkMakeFolder(const std::string& path, void*) {
+    enterFolder(path.c_str());
+    return makeDirectoryPath(path.c_str());
+}
+
+ExtractResult walkWriteFile(const CryptItem& item, const std::string& target, void*) {
+    return exportFileTo(item, target);
+}
+
+void walkRefused(const ExportStep& step, void*) {
+    reportRefused(step);
 }
 
 WalkEnd exportFolder(const CryptItem* item, const char* destination) {
@@ -279,8 +263,12 @@ WalkEnd exportFolder(const CryptItem* item, const char* destination) {
     WalkEnd end = WalkEnd::Finished;
     if (catalogue.items.empty())
         showError("Aborting.", "No root item found.");
-    else
-        end = runExportSteps(planFolderExport(catalogue, *item, destination, '\\', FILE_PATH_LIMIT, FOLDER_PATH_LIMIT));
+    else {
+        const ExportActions actions = {walkMakeFolder, walkWriteFile, walkRefused, nullptr};
+        const std::vector<ExportStep> steps =
+            planFolderExport(catalogue, *item, destination, '\\', FILE_PATH_LIMIT, FOLDER_PATH_LIMIT);
+        if (runExportPlan(steps, actions, &exportAbortFlag) == ExportEnd::Aborted) end = WalkEnd::Aborted;
+    }
     closeProgressDialog(progress);
     return end;
 }

@@ -158,3 +158,35 @@ std::vector<ExportStep> planFolderExport(const CatalogueModel& model, const Cryp
              &steps);
     return steps;
 }
+
+namespace {
+
+bool isInsideFolder(const std::string& path, const std::string& folder) {
+    if (path.size() < folder.size() || path.compare(0, folder.size(), folder) != 0) return false;
+    return path.size() == folder.size() || path[folder.size()] == '\\' || path[folder.size()] == '/';
+}
+
+}  // namespace
+
+ExportEnd runExportPlan(const std::vector<ExportStep>& steps, const ExportActions& actions,
+                        const volatile int32_t* abortFlag) {
+    std::string failedFolder;
+    for (const ExportStep& step : steps) {
+        if (abortFlag && *abortFlag) return ExportEnd::Aborted;
+        if (!failedFolder.empty() && isInsideFolder(step.path, failedFolder)) continue;
+        switch (step.kind) {
+        case ExportStepKind::MakeFolder:
+            if (!actions.makeFolder(step.path, actions.context)) failedFolder = step.path;
+            break;
+        case ExportStepKind::WriteFile:
+            if (actions.writeFile(*step.item, step.path, actions.context) == ExtractResult::Aborted)
+                return ExportEnd::Aborted;
+            break;
+        case ExportStepKind::RefusedName:
+        case ExportStepKind::RefusedLength:
+            actions.refused(step, actions.context);
+            break;
+        }
+    }
+    return ExportEnd::Finished;
+}

@@ -62,3 +62,20 @@ std::vector<ExportStep> planFolderExport(const CatalogueModel& model, const Cryp
 
 // The target of one file exported straight into folder (the selected rows of the file list).
 ExportStep planFileExport(const CryptItem& item, const std::string& folder, char separator, size_t maxPath);
+
+// What carrying out a plan does at each step; the viewer shows message boxes, the disc tool
+// prints. context is handed back unchanged.
+struct ExportActions {
+    bool (*makeFolder)(const std::string& path, void* context);  // false: reported, sub-tree passed over
+    ExtractResult (*writeFile)(const CryptItem& item, const std::string& target, void* context);
+    void (*refused)(const ExportStep& step, void* context);
+    void* context;
+};
+
+enum class ExportEnd { Finished, Aborted };
+
+// Carries out steps in order. A folder that cannot be made takes everything planned inside it
+// with it (its one report is enough). abortFlag, when given, is tested before every step; a
+// write that ends Aborted (between chunks) stops the run as well.
+ExportEnd runExportPlan(const std::vector<ExportStep>& steps, const ExportActions& actions,
+                        const volatile int32_t* abortFlag);
