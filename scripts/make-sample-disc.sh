@@ -92,7 +92,9 @@ convert -size 48x48 pattern:checkerboard "BMP3:$src/Pictures/checker.bmp"
 convert -size 800x600 gradient:'#102040-#4080c0' -fill '#ffffff20' \
   -draw "circle 650,120 650,260" -draw "circle 150,500 150,560" "BMP3:$art/Background.bmp"
 convert -size 240x90 xc:'#ff00ff' -fill '#f0c020' -draw "roundrectangle 10,10 230,80 20,20" \
-  -fill '#102040' -draw "circle 55,45 55,70" -quality 95 "$art/logo.jpg"
+  -fill '#102040' -draw "circle 55,45 55,70" +antialias "$art/logo.gif"
+# GIF keeps the magenta key colour exact (a JPEG blurs it into near-magenta pixels).
+logo_key=ff00ff
 convert -size 120x120 xc:'#f0c020' -fill '#102040' -draw "circle 60,60 60,100" "$art/about.jpg"
 
 cat > "$art/licence.txt" <<'TXT'
@@ -126,11 +128,11 @@ fi
   --user "1001:Alice:alice123:1::Hello Alice,\\nthe Q1 figures are final. Please export what you need." \
   --user "1002:Bob:bob456:0:2030-12-31:" \
   --licence "$art/licence.txt" \
-  --splash-text "Orvanta sample disc\\nProtected content - enter your password" \
+  --splash-text "Orvanta sample disc\\nProtected content - enter your password\\n" \
   --text-layout bottom-centre --text-colour ffffff --shadow 2,2 --shadow-colour 000000 \
   --font-height 28 --splash-colour 102040 \
   --background "$art/Background.bmp" --background-layout stretch \
-  --logo "$art/logo.jpg" --logo-layout top-left --logo-transparent ff00ff \
+  --logo "$art/logo.gif" --logo-layout top-left --logo-transparent "$logo_key" \
   --about-line "Orvanta sample disc" --about-line "Built by disctool" --about-line "For testing only" \
   --about-picture "$art/about.jpg" \
   --id-numbers 100 --meta "$work/meta.tsv" --method bitcrypt \

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <objbase.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "extract/imaging_win.h"
@@ -85,6 +87,34 @@ TEST(Imaging, TransparentDrawKeepsTheDestinationUnderTheKeyColour) {
     Canvas check(20, 10, RGB(0, 0, 0));
     drawBitmap(check.dc, logo, 0, 0);
     EXPECT_EQ(KEY_MAGENTA, check.at(1, 1));
+    DeleteObject(logo);
+}
+
+TEST(Imaging, PictureLoaderResultKeepsItsKeyColourTransparent) {
+    // An 8 x 4 GIF: left half magenta, right half blue.
+    const unsigned char gif[] = {
+        0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x08, 0x00, 0x04, 0x00, 0xf0, 0x00, 0x00, 0x00, 0x00, 0xff, 0xff,
+        0x00, 0xff, 0x21, 0xf9, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x08, 0x00,
+        0x04, 0x00, 0x00, 0x02, 0x08, 0x8c, 0x03, 0x09, 0x87, 0xca, 0xba, 0x0e, 0x2c, 0x00, 0x3b};
+    char path[MAX_PATH];
+    GetTempPathA(sizeof path, path);
+    std::strcat(path, "orvanta-key.gif");
+    FILE* f = std::fopen(path, "wb");
+    ASSERT_NE(nullptr, f);
+    std::fwrite(gif, 1, sizeof gif, f);
+    std::fclose(f);
+
+    CoInitialize(nullptr);
+    int32_t w = 0, h = 0;
+    HBITMAP logo = loadPictureFile(path, &w, &h);
+    DeleteFileA(path);
+    ASSERT_NE(nullptr, logo);
+    EXPECT_EQ(8, w);
+    EXPECT_EQ(4, h);
+    Canvas canvas(20, 10, RGB(0, 128, 0));
+    drawTransparentBitmap(canvas.dc, logo, 2, 2, KEY_MAGENTA);
+    EXPECT_EQ(RGB(0, 128, 0), canvas.at(3, 3));
+    EXPECT_EQ(RGB(0, 0, 255), canvas.at(8, 3));
     DeleteObject(logo);
 }
 

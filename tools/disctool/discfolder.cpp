@@ -83,6 +83,11 @@ bool walkFolder(Walk* w, const fs::path& folder, const std::string& relative, ui
             e.size = static_cast<uint32_t>(size);
             e.encFlags = encFlagsOf(w->options.method);
             e.contentPath = w->options.dataPrefix + std::to_string(w->dataIndex) + ".dat";
+            // The viewer reads file names and content paths into 256-byte fields.
+            if (e.contentPath.size() > 255 || name.size() > 255) {
+                *w->error = "name or content path longer than 255 bytes: " + childRelative;
+                return false;
+            }
             e.sourcePath = child.path().string();
             applyExtras(w, childRelative, &e);
             const auto extra = w->extras.find(childRelative);

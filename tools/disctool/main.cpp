@@ -64,9 +64,11 @@ bool fail(const std::string& message) {
 
 bool parseInt(const std::string& text, long long low, long long high, long long* value) {
     if (text.empty()) return false;
+    // Decimal, or hexadecimal after 0x; a leading zero does not mean octal.
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     errno = 0;
     char* end = nullptr;
-    const long long v = std::strtoll(text.c_str(), &end, 0);
+    const long long v = std::strtoll(text.c_str(), &end, hex ? 16 : 10);
     if (errno != 0 || *end != 0 || v < low || v > high) return false;
     *value = v;
     return true;

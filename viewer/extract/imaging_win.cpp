@@ -3,6 +3,8 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <vector>
+
 namespace {
 
 SIZE bitmapSize(HBITMAP bitmap) {
@@ -12,6 +14,29 @@ SIZE bitmapSize(HBITMAP bitmap) {
 }
 
 }  // namespace
+
+// Loaders leave an opaque alpha byte in 32-bit pixels, and the transparent draw's colour-to-mask
+// copy compares whole pixels: clear the byte so that the key colour matches.
+void clearAlphaBytes(HBITMAP bitmap) {
+    BITMAP info = {};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return;
+    const int width = info.bmWidth, height = info.bmHeight;
+    if (info.bmBitsPixel != 32 || width <= 0 || height <= 0) return;
+    HDC screen = GetDC(nullptr);
+    BITMAPINFO layout = {};
+    layout.bmiHeader.biSize = sizeof layout.bmiHeader;
+    layout.bmiHeader.biWidth = width;
+    layout.bmiHeader.biHeight = -height;
+    layout.bmiHeader.biPlanes = 1;
+    layout.bmiHeader.biBitCount = 32;
+    layout.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    if (GetDIBits(screen, bitmap, 0, height, pixels.data(), &layout, DIB_RGB_COLORS)) {
+        for (uint32_t& p : pixels) p &= 0x00FFFFFF;
+        SetDIBits(screen, bitmap, 0, height, pixels.data(), &layout, DIB_RGB_COLORS);
+    }
+    ReleaseDC(nullptr, screen);
+}
 
 HBITMAP loadPictureFile(const char* path, int32_t* width, int32_t* height) {
     WCHAR widePath[260] = {};
@@ -43,6 +68,7 @@ HBITMAP loadPictureFile(const char* path, int32_t* width, int32_t* height) {
     SelectObject(memory, old);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    clearAlphaBytes(bitmap);
     picture->Release();
 
     *width = pixelWidth;

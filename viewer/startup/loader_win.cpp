@@ -104,6 +104,7 @@ bool loadPicture(FILE* viewer, const PictureSection& section, HBITMAP* bitmap, i
         if (len > 0 && (path[len - 1] == 'P' || path[len - 1] == 'p')) {
             *bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
             if (*bitmap) {
+                clearAlphaBytes(*bitmap);
                 BITMAP info = {};
                 GetObjectA(*bitmap, sizeof info, &info);
                 *width = info.bmWidth;
