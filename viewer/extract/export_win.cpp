@@ -48,6 +48,13 @@ const char* nameOf(const CryptItem& item) {
     return item.hasFileName ? item.FileName.c_str() : "";
 }
 
+// "C:\\" as the browser returns a drive: names are joined with their own backslash.
+std::string withoutTrailingBackslash(const char* folder) {
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == '\\') path.pop_back();
+    return path;
+}
+
 // A name from the disc as a message can show it: control characters become '?'.
 std::string shownName(const CryptItem& item) {
     std::string name = nameOf(item);
@@ -217,7 +224,7 @@ bool exportFile(const CryptItem* item, const char* folder) {
         showError("Error:", "Could not set destination folder. Aborting.");
         return false;
     }
-    const ExportStep step = planFileExport(*item, folder, '\\', FILE_PATH_LIMIT);
+    const ExportStep step = planFileExport(*item, withoutTrailingBackslash(folder), '\\', FILE_PATH_LIMIT);
     if (step.kind != ExportStepKind::WriteFile) {
         reportRefused(step);
         return false;
@@ -266,7 +273,8 @@ WalkEnd exportFolder(const CryptItem* item, const char* destination) {
     else {
         const ExportActions actions = {walkMakeFolder, walkWriteFile, walkRefused, nullptr};
         const std::vector<ExportStep> steps =
-            planFolderExport(catalogue, *item, destination, '\\', FILE_PATH_LIMIT, FOLDER_PATH_LIMIT);
+            planFolderExport(catalogue, *item, withoutTrailingBackslash(destination), '\\', FILE_PATH_LIMIT,
+                             FOLDER_PATH_LIMIT);
         if (runExportPlan(steps, actions, &exportAbortFlag) == ExportEnd::Aborted) end = WalkEnd::Aborted;
     }
     closeProgressDialog(progress);
