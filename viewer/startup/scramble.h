@@ -33,6 +33,8 @@ enum class StreamResult {
     WriteFailed,  // the output refused bytes
     Aborted,      // *abortFlag became non-zero between chunks
 };
+// After ShortRead, WriteFailed or Aborted the output holds the whole chunks done before; the
+// chunk that failed is not written.
 
 // Copies length bytes from in (at its current position) to out, undoing the BitCrypt method
 // (xorFold with key). Reads and writes in chunks of CHUNK_SIZE through one buffer per call.
@@ -48,3 +50,11 @@ StreamResult decryptBlockStream(const char* key, FILE* out, FILE* in, uint32_t l
 // The inverses of the block routines, for the disc tool that writes stored content.
 void scrambleBlocks(const char* key, uint8_t* data, int32_t length);
 void unmixBlock(uint8_t block[16]);
+
+// How unscrambleBlocks and decryptBlockStream apply the composed rounds: bit-plane matrices four
+// blocks at a time (512-bit registers) or one at a time (128-bit), or lookup tables (any
+// processor). They use the fastest form the processor has, no faster than the limit set here
+// (by default Planes512); all forms give the same bytes. Tests and the benchmark set the limit
+// to reach each form.
+enum class BlockForm { Planes512, Planes128, Tables };
+void limitBlockForm(BlockForm fastest);
