@@ -287,7 +287,9 @@ TEST(ContentPath, OnlyPathsInsideTheDiscFolder) {
         std::string host;
         const bool ok = contentPathUnder("/o", c.path, &host);
         EXPECT_EQ(c.expected != nullptr, ok);
-        if (c.expected && ok) EXPECT_EQ(c.expected, host);
+        if (c.expected && ok) {
+            EXPECT_EQ(c.expected, host);
+        }
     }
 
     TempFolder temp;
