@@ -297,6 +297,9 @@ bool exportWholeDisc(Program& program, const Args& args) {
     DRIVE(main);
     HWND progress = waitWindow(program, "#32770", "Exporting...");
     DRIVE(progress);
+    DRIVE(waitWindow(program, "#32770", "Error:(34565)"));
+    Sleep(500);  // a few frames of the animation, for the artefacts
+    saveScreenshot("export-progress");
     DRIVE(answerBox(program, "Error:(34565)", "Cannot create new export file."));
     // The walk goes on after the failed file; its dialog is gone when the closing box shows.
     HWND finished = waitWindow(program, "#32770", "Finished:");
