@@ -69,6 +69,10 @@ ExtractResult extractItemContentTo(const CryptItem& item, const char* contentPat
         std::fclose(in);
         return ExtractResult::TargetNotCreated;
     }
+    // The stream routines move whole chunks: without the files' own buffers each chunk is one
+    // read and one write, not a small copy through the buffer first.
+    std::setvbuf(in, nullptr, _IONBF, 0);
+    std::setvbuf(out, nullptr, _IONBF, 0);
     StreamResult r;
     if (bitCrypt)
         r = decryptXorStream(contentKey, out, in, item.Size, abortFlag);
