@@ -232,13 +232,10 @@ bool exportFile(const CryptItem* item, const char* folder) {
     return exportFileTo(*item, step.path) == ExtractResult::Done;
 }
 
-void exportListRow(int row, const char* folder) {
-    if (!folder) {
-        showError("Error:", "Destination path not found.");
-        return;
-    }
+// The item of one file-list row, or none for a row without one.
+const CryptItem* itemOfListRow(int row) {
     const LIST_ITEM* entry = findListItemByIndex(fileRows, row);
-    if (entry && entry->Item) exportFile(entry->Item, folder);
+    return entry ? entry->Item : nullptr;
 }
 
 bool walkMakeFolder(const std::string& path, void*) {
@@ -307,9 +304,13 @@ void exportSelectedFolder() {
 void exportSelectedRows() {
     const std::string folder = browseForFolder(BROWSE_TITLE);
     if (folder.empty()) return;
+    // The rows are taken before the first file: the main window still takes clicks while a
+    // message box waits, and a click in the tree refills the list.
+    std::vector<const CryptItem*> items;
     for (int row = ListView_GetNextItem(app.fileList, -1, LVNI_SELECTED); row != -1;
          row = ListView_GetNextItem(app.fileList, row, LVNI_SELECTED))
-        exportListRow(row, folder.c_str());
+        if (const CryptItem* item = itemOfListRow(row)) items.push_back(item);
+    for (const CryptItem* item : items) exportFile(item, folder.c_str());
     showError("Finished:", "File(s) has been exported to %s.", folder.c_str());
 }
 
@@ -321,9 +322,18 @@ void runExportCommand() {
         return;
     }
     if (app.header.flags & FLAG_EXPORT_DISABLED) return;
+    // A message box of a running export lets the main window take commands; a second export
+    // would share the first one's progress dialog and abort flag.
+    static bool exportRunning = false;
+    if (exportRunning) {
+        showError("INFO:", "An export is already running.");
+        return;
+    }
+    exportRunning = true;
     exportAbortFlag = 0;
     if (app.menuOrigin == 3)
         exportSelectedRows();
     else
         exportSelectedFolder();
+    exportRunning = false;
 }
