@@ -19,6 +19,7 @@ std::string privateDrive;  // "Q:" when the run was given a throw-away drive, el
 const char ROOT[] = "C:\\orvanta-uninstall-e2e";
 const char UNINSTALL_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvanta4";
 const char SHELL_FOLDERS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char USER_SHELL_FOLDERS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 const char SESSION_KEY[] = "System\\CurrentControlSet\\Control\\Session Manager";
 const char PENDING_VALUE[] = "PendingFileRenameOperations";
 const char CONFIRM_TEXT[] = "Are you sure you want to remove Orvanta 4.0 from your computer?";
@@ -303,6 +304,8 @@ protected:
         saved.push_back(saveValue(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, "Desktop"));
         saved.push_back(saveValue(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, "Start Menu"));
         saved.push_back(saveValue(HKEY_LOCAL_MACHINE, SESSION_KEY, PENDING_VALUE));
+        saved.push_back(saveValue(HKEY_CURRENT_USER, USER_SHELL_FOLDERS_KEY, "Desktop"));
+        saved.push_back(saveValue(HKEY_CURRENT_USER, USER_SHELL_FOLDERS_KEY, "Start Menu"));
         removeTree(root);
     }
 
@@ -312,10 +315,15 @@ protected:
         removeTree(root);
     }
 
-    // The user's own Desktop and Start menu are never the ones the uninstaller works on.
+    // The user's own Desktop and Start menu are never the ones the uninstaller works on. "Shell
+    // Folders" is only the shell's copy of "User Shell Folders": whenever a shell component looks
+    // a folder up (the desktop process does as it starts, at any moment of a run), the copy is
+    // written anew from the source. Both are moved, as in a profile whose folders were moved.
     void pointShellFolders() {
-        setText(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, "Desktop", desktop);
-        setText(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, "Start Menu", startMenu);
+        for (const char* key : {USER_SHELL_FOLDERS_KEY, SHELL_FOLDERS_KEY}) {
+            setText(HKEY_CURRENT_USER, key, "Desktop", desktop);
+            setText(HKEY_CURRENT_USER, key, "Start Menu", startMenu);
+        }
     }
 
     void install() {
