@@ -10,6 +10,7 @@
 
 #include "discreader.h"
 #include "discwriter.h"
+#include "extractcmd.h"
 
 namespace fs = std::filesystem;
 
@@ -19,6 +20,8 @@ const char USAGE[] =
     "usage:\n"
     "  disctool build --viewer VIEWER.EXE --from FOLDER --out FOLDER [options]\n"
     "  disctool dump VIEWER.EXE\n"
+    "  disctool list VIEWER.EXE\n"
+    "  disctool extract VIEWER.EXE --to FOLDER [--password P] [--folder PATH-IN-DISC]\n"
     "\n"
     "build options:\n"
     "  --password TEXT           master password (the disc asks for a password)\n"
@@ -390,6 +393,8 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "build") return runBuild(argc - 2, argv + 2) ? 0 : 1;
     if (command == "dump") return runDump(argc - 2, argv + 2) ? 0 : 1;
+    if (command == "list") return runListCommand(argc - 2, argv + 2);
+    if (command == "extract") return runExtractCommand(argc - 2, argv + 2);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(USAGE, stdout);
         return 0;
