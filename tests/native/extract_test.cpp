@@ -3,6 +3,8 @@
 // the plan runner, and the disc tool's extract with the viewer's rules.
 #include <gtest/gtest.h>
 
+#include "testfiles.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,32 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TempFolder {
-    fs::path path;
-    TempFolder() {
-        char pattern[] = "/tmp/extract_test_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "/tmp/extract_test_failed";
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, f);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-std::string readFile(const fs::path& path) {
-    std::string bytes, error;
-    EXPECT_TRUE(readWholeFile(path.string(), &bytes, &error)) << error;
-    return bytes;
-}
 
 std::string pattern(size_t n, uint32_t seed) {
     std::string s(n, '\0');
