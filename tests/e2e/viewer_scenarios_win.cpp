@@ -362,7 +362,45 @@ bool openTiming(Program& program, const Args& args) {
     return exitFromMenu(program, main);
 }
 
+// Not a test: the sample disc's tour for the main job without a display. Logs in with the
+// master password, accepts the licence and shows a folder and the About box, saving screenshots.
+bool sampleTour(Program& program, const Args& args) {
+    DRIVE(startViewer(program, args));
+    HWND dialog = passwordDialog(program);
+    DRIVE(dialog);
+    Sleep(500);
+    DRIVE(saveScreenshot("tour-1-password"));
+    DRIVE(typeText(dialog, 1001, "orvanta"));
+    DRIVE(pressButton(dialog, IDOK));
+    HWND licence = waitWindow(program, "#32770", "End User Licence Agreement");
+    DRIVE(licence);
+    DRIVE(saveScreenshot("tour-2-licence"));
+    DRIVE(pressButton(licence, IDOK));
+    HWND main = waitMain(program);
+    DRIVE(main);
+    MainWindow w;
+    DRIVE(findPanes(main, &w));
+    Sleep(1000);
+    DRIVE(saveScreenshot("tour-3-main-window"));
+    std::vector<TreeNode> nodes;
+    DRIVE(readTree(w.tree, nodes));
+    if (nodes.size() > 1) {
+        DRIVE(clickTreeNode(w.tree, nodes[1].handle, CLICK_LEFT));
+        Sleep(1000);
+        DRIVE(saveScreenshot("tour-4-folder"));
+    }
+    DRIVE(sendCommand(main, IDM_ABOUT));
+    HWND about = waitWindow(program, "#32770", nullptr);
+    DRIVE(about);
+    Sleep(500);
+    DRIVE(saveScreenshot("tour-5-about"));
+    DRIVE(sendCommand(about, IDOK));
+    DRIVE(waitWindowGone(program, about));
+    return exitFromMenu(program, main);
+}
+
 ScenarioRegistration viewerScenarios({
+    {"sample-tour", 1, "DISC_DIR", sampleTour},
     {"open-timing", 1, "DISC_DIR", openTiming},
     {"straight-to-main", 1, "DISC_DIR", straightToMain},
     {"custom-font", 1, "DISC_DIR", customFont},
