@@ -13,6 +13,7 @@
 #include "../native/catalogue_fixture.h"
 #include "catalogue/catalogue_win.h"
 #include "resource.h"
+#include "viewerexe.h"
 #include "startup/appstate_win.h"
 #include "ui/commands_win.h"
 #include "ui/panes_win.h"
@@ -20,14 +21,6 @@
 namespace {
 
 constexpr DWORD WAIT_MS = 5000;
-
-std::string viewerPath() {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path(self);
-    path.resize(path.find_last_of("\\/") + 1);
-    return path + "..\\..\\viewer\\viewer.exe";
-}
 
 struct FindArgs {
     const char* title;
