@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "damagecmd.h"
 #include "discreader.h"
 #include "discwriter.h"
 #include "extractcmd.h"
@@ -22,6 +23,7 @@ const char USAGE[] =
     "  disctool dump VIEWER.EXE\n"
     "  disctool list VIEWER.EXE\n"
     "  disctool extract VIEWER.EXE --to FOLDER [--password P] [--folder PATH-IN-DISC]\n"
+    "  disctool damage KIND --viewer VIEWER.EXE --from FOLDER --out FOLDER  (a damaged disc)\n"
     "\n"
     "build options:\n"
     "  --password TEXT           master password (the disc asks for a password)\n"
@@ -395,6 +397,7 @@ int main(int argc, char** argv) {
     if (command == "dump") return runDump(argc - 2, argv + 2) ? 0 : 1;
     if (command == "list") return runListCommand(argc - 2, argv + 2);
     if (command == "extract") return runExtractCommand(argc - 2, argv + 2);
+    if (command == "damage") return runDamageCommand(argc - 2, argv + 2);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(USAGE, stdout);
         return 0;
