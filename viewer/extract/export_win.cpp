@@ -238,9 +238,18 @@ const CryptItem* itemOfListRow(int row) {
     return entry ? entry->Item : nullptr;
 }
 
-bool walkMakeFolder(const std::string& path, void*) {
+// The folder that the export of a tree item makes first, and whether it was made.
+struct FolderWalk {
+    std::string top;
+    bool topMade;
+};
+
+bool walkMakeFolder(const std::string& path, void* context) {
     enterFolder(path.c_str());
-    return makeDirectoryPath(path.c_str());
+    const bool made = makeDirectoryPath(path.c_str());
+    FolderWalk* walk = static_cast<FolderWalk*>(context);
+    if (made && path == walk->top) walk->topMade = true;
+    return made;
 }
 
 ExtractResult walkWriteFile(const CryptItem& item, const std::string& target, void*) {
@@ -268,11 +277,16 @@ WalkEnd exportFolder(const CryptItem* item, const char* destination) {
     if (catalogue.items.empty())
         showError("Aborting.", "No root item found.");
     else {
-        const ExportActions actions = {walkMakeFolder, walkWriteFile, walkRefused, nullptr};
         const std::vector<ExportStep> steps =
             planFolderExport(catalogue, *item, withoutTrailingBackslash(destination), '\\', FILE_PATH_LIMIT,
                              FOLDER_PATH_LIMIT);
+        FolderWalk walk = {steps.empty() || steps[0].kind != ExportStepKind::MakeFolder ? std::string() : steps[0].path,
+                           false};
+        const ExportActions actions = {walkMakeFolder, walkWriteFile, walkRefused, &walk};
         if (runExportPlan(steps, actions, &exportAbortFlag) == ExportEnd::Aborted) end = WalkEnd::Aborted;
+        // A folder whose own name was refused, or whose folder could not be made, was not
+        // exported at all; the original still said it had been.
+        else if (!walk.topMade) end = WalkEnd::NotRun;
     }
     closeProgressDialog(progress);
     return end;
