@@ -1,7 +1,8 @@
 // End-to-end scenarios on damaged discs written by `disctool damage`: a damaged payload stops the
 // viewer with its one error box; a catalogue count larger than the records opens the records
 // that are there; hostile catalogue names get their messages on Export and View/Open and nothing
-// is written outside the chosen folder; a short or missing data file fails that one file only.
+// is written outside the chosen folder; a short or missing data file fails that one file only,
+// on View/Open as on Export.
 // Discs have no password, so the viewer goes straight to its main window.
 #include <algorithm>
 #include <cstdio>
@@ -242,13 +243,31 @@ bool corpusHostileNames(Program& program, const Args& args) {
     return exitViewer(program, main);
 }
 
-// Docs\a.txt, the first file of the disc, cannot be read: its error, no partial file, and the
-// export goes on with Docs\b.txt.
+// Docs\a.txt, the first file of the disc, cannot be read: View/Open shows the error and leaves
+// no copy in the Temp folder; Export shows it, leaves no partial file and goes on with
+// Docs\b.txt.
 bool exportWithBrokenData(Program& program, const Args& args, const char* folderName, const char* title,
                           const char* text) {
     const std::string out = freshExportFolder(folderName);
+    const std::string tempCopy = windowsFolder() + "\\Temp\\a.txt";
+    DeleteFileA(tempCopy.c_str());
     HWND main = startOpenDisc(program, args[0], out);
     DRIVE(main);
+    HWND tree = childById(main, TREE_ID);
+    std::vector<TreeNode> nodes;
+    DRIVE(readTree(tree, nodes));
+    const TreeNode* docs = findTreeNode(nodes, "Orvanta/Docs");
+    DRIVE(docs);
+    DRIVE(clickTreeNode(tree, docs->handle, CLICK_LEFT));
+    HWND list = childById(main, LIST_ID);
+    std::vector<ListRow> rows;
+    const DWORD start = GetTickCount();
+    while (readList(list, rows) && findListRow(rows, "a.txt") < 0 && GetTickCount() - start < driveWaitMs) Sleep(50);
+    const int row = findListRow(rows, "a.txt");
+    if (row < 0) return driveFail("Docs lists:\n%s", formatList(rows).c_str());
+    DRIVE(clickListRow(list, row, CLICK_DOUBLE));
+    DRIVE(answerBox(program, title, text));
+    DRIVE(expectMissing(tempCopy));
     DRIVE(exportWholeDiscTo(program, main, out));
     std::vector<std::string> shown;
     std::string finished;

@@ -100,6 +100,10 @@ ExtractResult extractItemContent(const CryptItem* item, const char* target, cons
 
 void reportExtractFailure(ExtractResult result, const CryptItem& item) {
     switch (result) {
+    case ExtractResult::ContentNotOpened:
+        // The original opened nothing and said nothing when the data file was missing.
+        showError("Error:(345634)", "Cannot open .dat file.");
+        break;
     case ExtractResult::ContentTooShort:
         showError("Error:", "The data file of \"%s\" ends before its content. Nothing was written.", nameOf(item));
         break;
