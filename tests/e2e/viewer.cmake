@@ -15,6 +15,7 @@ orvanta_e2e_test(master-password DISC ${DISC} ${LOGIN} ARGS @WORK@ LABELS viewer
 orvanta_e2e_test(declined-licence-note DISC ${DISC} ${LOGIN} ARGS @WORK@ LABELS viewer)
 orvanta_e2e_test(expired-user DISC ${DISC} ${LOGIN} ARGS @WORK@ LABELS viewer)
 orvanta_e2e_test(main-window DISC ${DISC} ARGS @WORK@ LABELS viewer)
+orvanta_e2e_test(splitter-drag DISC ${DISC} ARGS @WORK@ LABELS viewer)
 orvanta_e2e_test(export-greyed DISC ${DISC} --no-export ARGS @WORK@ LABELS viewer)
 orvanta_e2e_test(custom-about DISC ${DISC} --about-line "Sample Company Ltd." --about-line "Licensed to the sales team"
   --about-line "Support: 0123 456" --about-picture @DATA@/art/logo.jpg ARGS @WORK@ LABELS viewer)
