@@ -381,6 +381,29 @@ bool splitterDrag(Program& program, const Args& args) {
     return exitFromMenu(program, main);
 }
 
+// The main window of a disc with a few hundred files, with one folder opened, as a screenshot.
+bool mainWindowScreenshot(Program& program, const Args& args) {
+    DRIVE(startViewer(program, args));
+    HWND main = waitMain(program);
+    DRIVE(main);
+    MainWindow w;
+    DRIVE(findPanes(main, &w));
+    std::vector<TreeNode> nodes;
+    DRIVE(readTree(w.tree, nodes));
+    const TreeNode* data = findTreeNode(nodes, "Orvanta/Data");
+    DRIVE(data);
+    DRIVE(clickTreeNode(w.tree, data->handle, CLICK_LEFT));
+    std::vector<ListRow> rows;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < driveWaitMs; Sleep(100)) {
+        DRIVE(readList(w.list, rows));
+        if (rows.size() == 36) break;
+    }
+    if (rows.size() != 36) return driveFail("the Data folder lists %u rows, not 36", static_cast<unsigned>(rows.size()));
+    Sleep(500);
+    DRIVE(saveScreenshot("main-window"));
+    return exitFromMenu(program, main);
+}
+
 // Not a test: prints how long the viewer takes from its start to the main window with the
 // catalogue's totals line (used by scripts/bench-open.sh).
 bool openTiming(Program& program, const Args& args) {
@@ -447,6 +470,7 @@ ScenarioRegistration viewerScenarios({
     {"export-greyed", 1, "DISC_DIR", exportGreyed},
     {"custom-about", 1, "DISC_DIR", customAbout},
     {"splitter-drag", 1, "DISC_DIR", splitterDrag},
+    {"main-window-screenshot", 1, "DISC_DIR", mainWindowScreenshot},
 });
 
 }  // namespace
