@@ -899,6 +899,22 @@ bool clickAtScreen(POINT screen, Click click) {
     return true;
 }
 
+bool dragAtScreen(POINT from, POINT to, int steps) {
+    if (!SetCursorPos(from.x, from.y)) return driveFail("cannot move the pointer to (%ld,%ld)", from.x, from.y);
+    sendMouseInput(MOUSEEVENTF_MOVE);
+    Sleep(50);
+    sendMouseInput(MOUSEEVENTF_LEFTDOWN);
+    Sleep(100);
+    for (int i = 1; i <= steps; ++i) {
+        SetCursorPos(from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps);
+        sendMouseInput(MOUSEEVENTF_MOVE);
+        Sleep(30);
+    }
+    sendMouseInput(MOUSEEVENTF_LEFTUP);
+    Sleep(200);
+    return true;
+}
+
 bool clickTreeNode(HWND tree, HTREEITEM node, Click click) {
     POINT screen;
     DRIVE(treeNodeCentre(tree, node, &screen));

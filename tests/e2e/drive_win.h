@@ -115,6 +115,8 @@ bool waitStatusText(HWND statusBar, const char* expected, DWORD ms = 0);
 // Mouse. Xvfb has no window manager: the window under the pointer gets the click.
 enum Click { CLICK_LEFT, CLICK_DOUBLE, CLICK_RIGHT };
 bool clickAtScreen(POINT screen, Click click);
+// Presses the left button at from, moves to to in steps, releases it there.
+bool dragAtScreen(POINT from, POINT to, int steps);
 bool clickTreeNode(HWND tree, HTREEITEM node, Click click);
 bool clickListRow(HWND list, int row, Click click);
 

@@ -15,6 +15,7 @@ orvanta_e2e_test(master-password DISC ${DISC} ${LOGIN} ARGS @WORK@ LABELS viewer
 orvanta_e2e_test(declined-licence-note DISC ${DISC} ${LOGIN} ARGS @WORK@ LABELS viewer)
 orvanta_e2e_test(expired-user DISC ${DISC} ${LOGIN} ARGS @WORK@ LABELS viewer)
 orvanta_e2e_test(main-window DISC ${DISC} ARGS @WORK@ LABELS viewer)
+orvanta_e2e_test(splitter-drag DISC ${DISC} ARGS @WORK@ LABELS viewer)
 orvanta_e2e_test(export-greyed DISC ${DISC} --no-export ARGS @WORK@ LABELS viewer)
 orvanta_e2e_test(custom-about DISC ${DISC} --about-line "Sample Company Ltd." --about-line "Licensed to the sales team"
   --about-line "Support: 0123 456" --about-picture @DATA@/art/logo.jpg ARGS @WORK@ LABELS viewer)
@@ -31,3 +32,23 @@ orvanta_e2e_test(splash-logo SCENARIO splash-screenshot DISC ${DISC} ${BRAND_TEX
 orvanta_e2e_test(splash-quarters SCENARIO splash-screenshot DISC ${DISC} ${BRAND_TEXT} --background @DATA@/art/back.bmp
   --background-layout quarters --logo @DATA@/art/logo.jpg --logo-layout position --logo-pos 40,60
   --text-layout bottom-centre ARGS @WORK@ LABELS viewer screenshot)
+
+# A realistic disc: a few hundred files of common types in nested folders, written once into the
+# build tree, for a screenshot of the main window.
+set(REALISTIC ${CMAKE_BINARY_DIR}/e2e-data/realistic)
+if(NOT EXISTS ${REALISTIC}/.done)
+  set(types txt html csv doc xls pdf jpg bmp zip exe ppt rtf xml log mp3)
+  foreach(folder "Reports/2025" "Reports/2026/Quarterly" "Pictures/Site photos" "Data" "Manuals/Install"
+                 "Manuals/Appendix" "Web/pages" "Archive/Old" "Archive/Older/Oldest")
+    foreach(i RANGE 1 36)
+      list(GET types 0 type)
+      math(EXPR pick "${i} % 15")
+      list(GET types ${pick} type)
+      file(WRITE "${REALISTIC}/${folder}/Document ${i}.${type}" "Content of ${folder}/Document ${i}\r\n")
+    endforeach()
+  endforeach()
+  file(WRITE ${REALISTIC}/Readme.txt "Read me\r\n")
+  file(WRITE ${REALISTIC}/.done "")
+endif()
+orvanta_e2e_test(realistic-main-window SCENARIO main-window-screenshot DISC build --viewer @VIEWER@
+  --from ${REALISTIC} --out @WORK@ ARGS @WORK@ LABELS viewer screenshot)

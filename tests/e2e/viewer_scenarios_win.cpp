@@ -347,6 +347,63 @@ bool customAbout(Program& program, const Args& args) {
     return exitFromMenu(program, main);
 }
 
+RECT screenRectOf(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+// Dragging the bar between the panes moves it; the panes take the new width when the button is
+// released, and a drag beyond the list's right limit stops at the last allowed position.
+bool splitterDrag(Program& program, const Args& args) {
+    DRIVE(startViewer(program, args));
+    HWND main = waitMain(program);
+    DRIVE(main);
+    MainWindow w;
+    DRIVE(findPanes(main, &w));
+    DRIVE(waitList(w.list, ROOT_ROWS));
+    const RECT tree = screenRectOf(w.tree), list = screenRectOf(w.list);
+    const LONG middle = (tree.top + tree.bottom) / 2;
+    const POINT onBar = {tree.right + 2, middle};
+    DRIVE(dragAtScreen(onBar, POINT{onBar.x - 150, middle}, 10));
+    const RECT narrower = screenRectOf(w.tree);
+    const LONG moved = (tree.right - tree.left) - (narrower.right - narrower.left);
+    if (moved < 140 || moved > 160) return driveFail("the tree narrowed by %ld pixels, not about 150", moved);
+    if (screenRectOf(w.list).left >= list.left) return driveFail("the list did not widen");
+
+    // Far past the right limit: the bar stays within 75 pixels of the list's right edge.
+    const RECT now = screenRectOf(w.tree);
+    const POINT bar = {now.right + 2, middle};
+    DRIVE(dragAtScreen(bar, POINT{list.right + 200, middle}, 20));
+    const RECT last = screenRectOf(w.tree);
+    if (last.right > list.right - 75 + 5 || last.right < list.right - 75 - 40)
+        return driveFail("after a drag past the limit the tree ends at %ld; the list ends at %ld", last.right, list.right);
+    return exitFromMenu(program, main);
+}
+
+// The main window of a disc with a few hundred files, with one folder opened, as a screenshot.
+bool mainWindowScreenshot(Program& program, const Args& args) {
+    DRIVE(startViewer(program, args));
+    HWND main = waitMain(program);
+    DRIVE(main);
+    MainWindow w;
+    DRIVE(findPanes(main, &w));
+    std::vector<TreeNode> nodes;
+    DRIVE(readTree(w.tree, nodes));
+    const TreeNode* data = findTreeNode(nodes, "Orvanta/Data");
+    DRIVE(data);
+    DRIVE(clickTreeNode(w.tree, data->handle, CLICK_LEFT));
+    std::vector<ListRow> rows;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < driveWaitMs; Sleep(100)) {
+        DRIVE(readList(w.list, rows));
+        if (rows.size() == 36) break;
+    }
+    if (rows.size() != 36) return driveFail("the Data folder lists %u rows, not 36", static_cast<unsigned>(rows.size()));
+    Sleep(500);
+    DRIVE(saveScreenshot("main-window"));
+    return exitFromMenu(program, main);
+}
+
 // Not a test: prints how long the viewer takes from its start to the main window with the
 // catalogue's totals line (used by scripts/bench-open.sh).
 bool openTiming(Program& program, const Args& args) {
@@ -412,6 +469,8 @@ ScenarioRegistration viewerScenarios({
     {"main-window", 1, "DISC_DIR", mainWindow},
     {"export-greyed", 1, "DISC_DIR", exportGreyed},
     {"custom-about", 1, "DISC_DIR", customAbout},
+    {"splitter-drag", 1, "DISC_DIR", splitterDrag},
+    {"main-window-screenshot", 1, "DISC_DIR", mainWindowScreenshot},
 });
 
 }  // namespace
