@@ -112,7 +112,9 @@ bool collectExportErrors(Program& program, std::vector<std::string>* texts, std:
             continue;
         }
         if (GetTickCount() - start >= 4 * driveWaitMs) {
-            return driveFail("the export did not finish; boxes so far:\n%u", unsigned(texts->size()));
+            std::string so;
+            for (const std::string& t : *texts) so += "  " + t + "\n";
+            return driveFail("the export did not finish; boxes so far:\n%s", so.c_str());
         }
         Sleep(50);
     }
@@ -214,19 +216,16 @@ bool corpusHostileNames(Program& program, const Args& args) {
     DRIVE(expectSameFile(out + "\\Orvanta\\Docs\\a.txt", toWindowsPath(args[1]) + "\\Docs\\a.txt"));
     Listing inside;
     listFolder(out, true, "", &inside);
-    const std::vector<std::string> expectedInside = {out + "\\Orvanta", out + "\\Orvanta\\Docs",
-                                                     out + "\\Orvanta\\Docs\\a.txt", out + "\\Orvanta\\Docs\\b.txt",
-                                                     out + "\\Orvanta\\Read me.txt", out + "\\Orvanta\\good.txt"};
-    std::vector<std::string> found;
-    for (const auto& e : inside) found.push_back(e.first);
-    std::vector<std::string> wanted = expectedInside;
-    std::sort(wanted.begin(), wanted.end(), [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
-    std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
-    if (found.size() != wanted.size() ||
-        !std::equal(found.begin(), found.end(), wanted.begin(),
-                    [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; })) {
+    Listing expectedInside;
+    for (const char* relative : {"Orvanta", "Orvanta\\Docs", "Orvanta\\Docs\\a.txt", "Orvanta\\Docs\\b.txt",
+                                 "Orvanta\\Read me.txt", "Orvanta\\good.txt"})
+        expectedInside[out + "\\" + relative] = Entry();
+    bool same = inside.size() == expectedInside.size();
+    for (auto a = inside.begin(), b = expectedInside.begin(); same && a != inside.end(); ++a, ++b)
+        same = lstrcmpiA(a->first.c_str(), b->first.c_str()) == 0;
+    if (!same) {
         std::string text;
-        for (const std::string& f : found) text += "  " + f + "\n";
+        for (const auto& e : inside) text += "  " + e.first + "\n";
         return driveFail("the chosen folder holds:\n%s", text.c_str());
     }
     DRIVE(expectSameListing(before, listOutside(out, disc), "after Export"));
