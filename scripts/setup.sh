@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev mingw-w64-tools
   wine wine32:i386 xvfb xauth x11-apps imagemagick xdotool
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev fonts-dejavu-core
 )
 
 missing=()

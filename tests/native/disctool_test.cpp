@@ -3,6 +3,8 @@
 // and refusal of content paths that leave the disc folder.
 #include <gtest/gtest.h>
 
+#include "testfiles.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,32 +29,6 @@ const uint8_t* u8(const std::string& s) {
     return reinterpret_cast<const uint8_t*>(s.data());
 }
 
-struct TempFolder {
-    fs::path path;
-    TempFolder() {
-        char pattern[] = "/tmp/disctool_test_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "/tmp/disctool_test_failed";
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, f);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-std::string readFile(const fs::path& path) {
-    std::string bytes, error;
-    EXPECT_TRUE(readWholeFile(path.string(), &bytes, &error)) << error;
-    return bytes;
-}
 
 // The master test of the password dialog: the stored field, folded (indexed) with what was
 // typed plus the salt, must read as passwordCheck.

@@ -106,3 +106,23 @@ TEST(Search, ResultTexts) {
     EXPECT_EQ("file:     report.txt", searchResultRowText(item));
     EXPECT_EQ("file:     ", searchResultRowText(CryptItem{}));
 }
+
+TEST(Search, RowNamesCompareWholeIgnoringTheCaseOfAToZ) {
+    struct Case {
+        const char* a;
+        const char* b;
+        bool same;
+    };
+    const Case cases[] = {
+        {"Report.TXT", "report.txt", true}, {"report.txt", "report.txt", true},
+        {"report.txt", "report.txt2", false}, {"report", "report.txt", false},
+        {"", "", true},                      {"caf\xE9", "CAF\xC9", false},
+        {"caf\xE9", "CAF\xE9", true},        {"a[b", "A{B", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+        EXPECT_EQ(c.same, sameNameIgnoringCase(c.a, c.b));
+        EXPECT_EQ(c.same, sameNameIgnoringCase(c.b, c.a));
+    }
+    EXPECT_FALSE(sameNameIgnoringCase(nullptr, ""));
+}

@@ -11,16 +11,9 @@
 #include <vector>
 
 #include "resource.h"
+#include "viewerexe.h"
 
 namespace {
-
-std::string viewerPath() {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path(self);
-    path.resize(path.find_last_of("\\/") + 1);
-    return path + "..\\..\\viewer\\viewer.exe";
-}
 
 class ViewerResources : public ::testing::Test {
 protected:

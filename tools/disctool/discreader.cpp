@@ -1,36 +1,14 @@
-// The disc tool's reading side: catalogue records and the dump. The trailer, header and user
-// records are parsed by the viewer's payload code, so the dump shows what the viewer sees.
+// The disc tool's reading side: catalogue records and the dump. Everything is parsed by the
+// viewer's own code, so the dump shows what the viewer sees.
 #include "discreader.h"
 
 #include <cstring>
 
+#include "catalogue/catalogue.h"
 #include "startup/scramble.h"
 #include "startup/storedvalues.h"
 
 namespace {
-
-struct Cursor {
-    const uint8_t* data;
-    uint32_t size;
-    uint32_t pos;
-
-    bool word(uint32_t* v) {
-        if (size - pos < 4) return false;
-        const uint8_t* p = data + pos;
-        *v = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-             static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-        pos += 4;
-        return true;
-    }
-
-    bool text(std::string* t) {
-        uint32_t n;
-        if (!word(&n) || n > size - pos) return false;
-        t->assign(reinterpret_cast<const char*>(data + pos), n);
-        pos += n;
-        return true;
-    }
-};
 
 // Texts shown on one line: printable bytes as they are, others as \xNN.
 std::string shown(const std::string& text) {
@@ -88,31 +66,33 @@ void printHeader(FILE* out, const PayloadHeader& h) {
 
 }  // namespace
 
-// Catalogue record: Id, ParentId, Kind, Size, Aux, EncFlags, IdNumber, UserIdCount (32-bit
-// each); file name, note, name text (length + bytes); the user IDs; for files: content path
-// (length + bytes) and content offset.
+// The records as the viewer's own catalogue loader reads them, so that what the tool shows and
+// checks is what the viewer will see.
 bool readCatalogueRecords(const uint8_t* plain, uint32_t size, uint32_t count,
                           std::vector<DiscEntry>* entries, std::string* error) {
-    Cursor c{plain, plain ? size : 0, 0};
-    for (uint32_t i = 0; i < count; ++i) {
+    CatalogueModel model;
+    const CatalogueLoadResult result = loadCatalogueRecords(plain, plain ? size : 0, count, &model);
+    for (const CryptItem& item : model.items) {
         DiscEntry e;
-        uint32_t idNumber, userIdCount;
-        bool ok = c.word(&e.id) && c.word(&e.parentId) && c.word(&e.kind) && c.word(&e.size) &&
-                  c.word(&e.aux) && c.word(&e.encFlags) && c.word(&idNumber) &&
-                  c.word(&userIdCount) && c.text(&e.fileName) && c.text(&e.note) &&
-                  c.text(&e.nameText) && userIdCount <= (c.size - c.pos) / 4;
-        for (uint32_t k = 0; ok && k < userIdCount; ++k) {
-            uint32_t id = 0;
-            ok = c.word(&id);
-            e.userIds.push_back(id);
-        }
-        if (ok && (e.kind & KIND_NO_CONTENT_MASK) == 0) ok = c.text(&e.contentPath) && c.word(&e.contentOffset);
-        if (!ok) {
-            *error = "catalogue record " + std::to_string(i) + " runs past the section";
-            return false;
-        }
-        e.idNumber = static_cast<int32_t>(idNumber);
+        e.id = item.Id;
+        e.parentId = item.ParentId;
+        e.kind = item.Kind;
+        e.size = item.Size;
+        e.aux = item.Aux;
+        e.encFlags = item.EncFlags;
+        e.idNumber = item.IdNumber;
+        const uint32_t* ids = userIdsOf(model, item);
+        e.userIds.assign(ids, ids + item.UserIdCount);
+        e.fileName = item.FileName;
+        e.note = item.Note;
+        e.nameText = item.NameText;
+        e.contentPath = item.ContentPath;
+        e.contentOffset = item.ContentOffset;
         entries->push_back(e);
+    }
+    if (result != CatalogueLoadResult::Ok) {
+        *error = "catalogue record " + std::to_string(model.items.size()) + " runs past the section";
+        return false;
     }
     return true;
 }

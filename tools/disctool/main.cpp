@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "damagecmd.h"
 #include "discreader.h"
 #include "discwriter.h"
+#include "extractcmd.h"
 
 namespace fs = std::filesystem;
 
@@ -19,6 +21,9 @@ const char USAGE[] =
     "usage:\n"
     "  disctool build --viewer VIEWER.EXE --from FOLDER --out FOLDER [options]\n"
     "  disctool dump VIEWER.EXE\n"
+    "  disctool list VIEWER.EXE\n"
+    "  disctool extract VIEWER.EXE --to FOLDER [--password P] [--folder PATH-IN-DISC]\n"
+    "  disctool damage KIND --viewer VIEWER.EXE --from FOLDER --out FOLDER  (a damaged disc)\n"
     "\n"
     "build options:\n"
     "  --password TEXT           master password (the disc asks for a password)\n"
@@ -390,6 +395,9 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "build") return runBuild(argc - 2, argv + 2) ? 0 : 1;
     if (command == "dump") return runDump(argc - 2, argv + 2) ? 0 : 1;
+    if (command == "list") return runListCommand(argc - 2, argv + 2);
+    if (command == "extract") return runExtractCommand(argc - 2, argv + 2);
+    if (command == "damage") return runDamageCommand(argc - 2, argv + 2);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(USAGE, stdout);
         return 0;

@@ -67,6 +67,14 @@ std::vector<SearchHit> runSearchMatch(const CatalogueModel& model, const char* t
     return hits;
 }
 
+bool sameNameIgnoringCase(const char* a, const char* b) {
+    if (!a || !b) return false;
+    for (;; ++a, ++b) {
+        if (upperAscii(static_cast<uint8_t>(*a)) != upperAscii(static_cast<uint8_t>(*b))) return false;
+        if (*a == 0) return true;
+    }
+}
+
 std::string searchResultRowText(const CryptItem& item) {
     return formatText("file:     %s", item.FileName.c_str());
 }

@@ -28,6 +28,10 @@ int32_t readSearchNumber(const char* text);
 // every other byte compared as it is; an absent FileName contains nothing. Other modes: none.
 std::vector<SearchHit> runSearchMatch(const CatalogueModel& model, const char* text, int32_t mode);
 
+// True when a and b are the same text with a-z and A-Z taken as equal: how going to a hit finds
+// the hit's row in the file list by its name.
+bool sameNameIgnoringCase(const char* a, const char* b);
+
 // "file:     %s" with the item's FileName (empty when absent).
 std::string searchResultRowText(const CryptItem& item);
 // "no items." for 0, else "%ld item%c": "1 item " and "3 items".

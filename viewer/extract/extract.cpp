@@ -55,6 +55,7 @@ ExtractResult extractItemContentTo(const CryptItem& item, const char* contentPat
     // Marked encrypted by a method we cannot undo: an empty or scrambled file would be worse
     // than none.
     if (!bitCrypt && !scramble && (item.EncFlags & ENC_ENCRYPTED)) return ExtractResult::UnsupportedMethod;
+    if (abortFlag && *abortFlag) return ExtractResult::Aborted;
 
     FILE* in = std::fopen(contentPath, "rb");
     if (!in) return ExtractResult::ContentNotOpened;
@@ -68,6 +69,10 @@ ExtractResult extractItemContentTo(const CryptItem& item, const char* contentPat
         std::fclose(in);
         return ExtractResult::TargetNotCreated;
     }
+    // The stream routines move whole chunks: without the files' own buffers each chunk is one
+    // read and one write, not a small copy through the buffer first.
+    std::setvbuf(in, nullptr, _IONBF, 0);
+    std::setvbuf(out, nullptr, _IONBF, 0);
     StreamResult r;
     if (bitCrypt)
         r = decryptXorStream(contentKey, out, in, item.Size, abortFlag);
@@ -117,7 +122,7 @@ void planFiles(const CatalogueModel& model, const CryptItem& folder, const std::
 // A folder's own folder and files, then its sub-folders. Iterative, so that a deep tree cannot
 // exhaust the stack.
 void planTree(const CatalogueModel& model, const CryptItem& top, const std::string& destination, char separator,
-              size_t maxPath, std::vector<ExportStep>* steps) {
+              size_t maxPath, size_t maxFolderPath, std::vector<ExportStep>* steps) {
     struct Pending {
         const CryptItem* item;
         int32_t node;
@@ -128,7 +133,7 @@ void planTree(const CatalogueModel& model, const CryptItem& top, const std::stri
     while (!stack.empty()) {
         Pending p = std::move(stack.back());
         stack.pop_back();
-        const ExportStep folderStep = planFileExport(*p.item, p.parentPath, separator, maxPath);
+        const ExportStep folderStep = planFileExport(*p.item, p.parentPath, separator, maxFolderPath);
         if (folderStep.kind != ExportStepKind::WriteFile) {
             steps->push_back(folderStep);
             continue;
@@ -150,8 +155,42 @@ void planTree(const CatalogueModel& model, const CryptItem& top, const std::stri
 }  // namespace
 
 std::vector<ExportStep> planFolderExport(const CatalogueModel& model, const CryptItem& folder,
-                                         const std::string& destination, char separator, size_t maxPath) {
+                                         const std::string& destination, char separator, size_t maxPath,
+                                         size_t maxFolderPath) {
     std::vector<ExportStep> steps;
-    planTree(model, folder, destination, separator, maxPath, &steps);
+    planTree(model, folder, destination, separator, maxPath, maxFolderPath < maxPath ? maxFolderPath : maxPath,
+             &steps);
     return steps;
+}
+
+namespace {
+
+bool isInsideFolder(const std::string& path, const std::string& folder) {
+    if (path.size() < folder.size() || path.compare(0, folder.size(), folder) != 0) return false;
+    return path.size() == folder.size() || path[folder.size()] == '\\' || path[folder.size()] == '/';
+}
+
+}  // namespace
+
+ExportEnd runExportPlan(const std::vector<ExportStep>& steps, const ExportActions& actions,
+                        const volatile int32_t* abortFlag) {
+    std::string failedFolder;
+    for (const ExportStep& step : steps) {
+        if (abortFlag && *abortFlag) return ExportEnd::Aborted;
+        if (!failedFolder.empty() && isInsideFolder(step.path, failedFolder)) continue;
+        switch (step.kind) {
+        case ExportStepKind::MakeFolder:
+            if (!actions.makeFolder(step.path, actions.context)) failedFolder = step.path;
+            break;
+        case ExportStepKind::WriteFile:
+            if (actions.writeFile(*step.item, step.path, actions.context) == ExtractResult::Aborted)
+                return ExportEnd::Aborted;
+            break;
+        case ExportStepKind::RefusedName:
+        case ExportStepKind::RefusedLength:
+            actions.refused(step, actions.context);
+            break;
+        }
+    }
+    return ExportEnd::Finished;
 }

@@ -4,6 +4,7 @@
 // refused and never used.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,7 +19,8 @@ enum class ExtractResult {
     UnsupportedMethod,  // marked encrypted with a method this viewer cannot undo; nothing written
     NoMemory,           // the stream buffer could not be had (already reported); target deleted
     WriteFailed,        // the target refused bytes (disk full); target deleted
-    Aborted,            // the abort flag was raised between chunks; target deleted
+    Aborted,            // the abort flag was raised: before anything was written, or between chunks
+                        // (target deleted)
 };
 
 // Writes the plain content of item into target (created or truncated). contentPath is where the
@@ -40,7 +42,7 @@ enum class ExportStepKind {
     MakeFolder,   // create path (and any missing parent)
     WriteFile,    // extract item into path
     RefusedName,  // item's name cannot be used; path is the folder it would have gone into
-    RefusedLength,  // the path would exceed the length limit; path is the cut-free prefix shown to the user
+    RefusedLength,  // the path would exceed the length limit; path is the folder it would have gone into
 };
 
 struct ExportStep {
@@ -52,9 +54,28 @@ struct ExportStep {
 // The steps that export folder (a root or folder-like item with its tree node) below
 // destination: its own folder, its files (Kind 2, catalogue order), then each sub-folder in tree
 // order, depth first. A refused folder takes its whole sub-tree with it. maxPath is the longest
-// path the target system takes.
+// file path the target system takes, maxFolderPath the longest folder path (Windows keeps room
+// for a short file name inside a folder it creates).
 std::vector<ExportStep> planFolderExport(const CatalogueModel& model, const CryptItem& folder,
-                                         const std::string& destination, char separator, size_t maxPath);
+                                         const std::string& destination, char separator, size_t maxPath,
+                                         size_t maxFolderPath = SIZE_MAX);
 
 // The target of one file exported straight into folder (the selected rows of the file list).
 ExportStep planFileExport(const CryptItem& item, const std::string& folder, char separator, size_t maxPath);
+
+// What carrying out a plan does at each step; the viewer shows message boxes, the disc tool
+// prints. context is handed back unchanged.
+struct ExportActions {
+    bool (*makeFolder)(const std::string& path, void* context);  // false: reported, sub-tree passed over
+    ExtractResult (*writeFile)(const CryptItem& item, const std::string& target, void* context);
+    void (*refused)(const ExportStep& step, void* context);
+    void* context;
+};
+
+enum class ExportEnd { Finished, Aborted };
+
+// Carries out steps in order. A folder that cannot be made takes everything planned inside it
+// with it (its one report is enough). abortFlag, when given, is tested before every step; a
+// write that ends Aborted (between chunks) stops the run as well.
+ExportEnd runExportPlan(const std::vector<ExportStep>& steps, const ExportActions& actions,
+                        const volatile int32_t* abortFlag);

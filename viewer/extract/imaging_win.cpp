@@ -99,35 +99,44 @@ HBITMAP composeOnColour(HBITMAP bitmap, COLORREF colour) {
     return result;
 }
 
+namespace {
+
+// A memory context holding bitmap with dc's mapping mode, and the bitmap's size and origin in
+// logical units; released by its destructor.
+struct BitmapSource {
+    HDC memory;
+    HGDIOBJ old;
+    POINT extent, origin;
+
+    BitmapSource(HDC dc, HBITMAP bitmap) : memory(CreateCompatibleDC(dc)) {
+        old = SelectObject(memory, bitmap);
+        SetMapMode(memory, GetMapMode(dc));
+        const SIZE size = bitmapSize(bitmap);
+        extent = {size.cx, size.cy};
+        DPtoLP(dc, &extent, 1);
+        origin = {0, 0};
+        DPtoLP(memory, &origin, 1);
+    }
+    ~BitmapSource() {
+        SelectObject(memory, old);
+        DeleteDC(memory);
+    }
+};
+
+}  // namespace
+
 void drawBitmap(HDC dc, HBITMAP bitmap, int x, int y) {
     if (!bitmap) return;
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    SetMapMode(memory, GetMapMode(dc));
-    const SIZE size = bitmapSize(bitmap);
-    POINT extent = {size.cx, size.cy};
-    DPtoLP(dc, &extent, 1);
-    POINT origin = {0, 0};
-    DPtoLP(memory, &origin, 1);
-    BitBlt(dc, x, y, extent.x, extent.y, memory, origin.x, origin.y, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
+    const BitmapSource source(dc, bitmap);
+    BitBlt(dc, x, y, source.extent.x, source.extent.y, source.memory, source.origin.x, source.origin.y, SRCCOPY);
 }
 
 void drawBitmapStretched(HDC dc, HBITMAP bitmap, int x, int y, int width, int height) {
     if (!bitmap) return;
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    SetMapMode(memory, GetMapMode(dc));
-    const SIZE size = bitmapSize(bitmap);
-    POINT extent = {size.cx, size.cy};
-    DPtoLP(dc, &extent, 1);
-    POINT origin = {0, 0};
-    DPtoLP(memory, &origin, 1);
+    const BitmapSource source(dc, bitmap);
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, x, y, width, height, memory, origin.x, origin.y, extent.x, extent.y, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
+    StretchBlt(dc, x, y, width, height, source.memory, source.origin.x, source.origin.y, source.extent.x,
+               source.extent.y, SRCCOPY);
 }
 
 void drawTransparentBitmap(HDC dc, HBITMAP bitmap, int x, int y, COLORREF keyColour) {

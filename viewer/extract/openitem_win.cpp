@@ -60,6 +60,17 @@ bool makeDirectoryPath(const char* path) {
     std::string built;
     bool first = true;
     const char* p = path;
+    // A network path's root is "\\server\share", which is neither tested nor created; taken
+    // apart at every backslash it would become a path relative to the current directory.
+    if (p[0] == '\\' && p[1] == '\\') {
+        p += 2;
+        for (int part = 0; part < 2; ++part) {
+            while (*p == '\\') ++p;
+            while (*p && *p != '\\') ++p;
+        }
+        built.assign(path, p);
+        first = false;
+    }
     while (*p) {
         while (*p == '\\') ++p;
         const char* start = p;
@@ -89,6 +100,10 @@ ExtractResult extractItemContent(const CryptItem* item, const char* target, cons
 
 void reportExtractFailure(ExtractResult result, const CryptItem& item) {
     switch (result) {
+    case ExtractResult::ContentNotOpened:
+        // The original opened nothing and said nothing when the data file was missing.
+        showError("Error:(345634)", "Cannot open .dat file.");
+        break;
     case ExtractResult::ContentTooShort:
         showError("Error:", "The data file of \"%s\" ends before its content. Nothing was written.", nameOf(item));
         break;

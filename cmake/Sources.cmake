@@ -1,0 +1,18 @@
+# orvanta_split_sources(CORE_VAR WIN_VAR folder...): the .cpp files of the folders, split into
+# the portable ones and the Win32 layer (names ending in _win.cpp).
+function(orvanta_split_sources core_var win_var)
+  set(core)
+  set(win)
+  foreach(dir ${ARGN})
+    file(GLOB found CONFIGURE_DEPENDS ${dir}/*.cpp)
+    foreach(f ${found})
+      if(f MATCHES "_win\\.cpp$")
+        list(APPEND win ${f})
+      else()
+        list(APPEND core ${f})
+      endif()
+    endforeach()
+  endforeach()
+  set(${core_var} ${core} PARENT_SCOPE)
+  set(${win_var} ${win} PARENT_SCOPE)
+endfunction()

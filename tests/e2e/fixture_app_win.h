@@ -1,0 +1,14 @@
+// Resource and command ids of the driver's self-test program.
+#pragma once
+
+#define IDR_FIXTURE_MENU 100
+#define IDD_FIXTURE_DIALOG 200
+#define IDC_FIXTURE_EDIT 1001
+#define IDC_FIXTURE_APPLY 1005
+#define IDC_FIXTURE_ECHO 1006
+#define IDM_FIXTURE_EXIT 40005
+#define IDM_FIXTURE_DIALOG 40101
+#define IDM_FIXTURE_BOX 40102
+#define IDM_FIXTURE_OFF 40103
+#define CMD_FIXTURE_PROPERTIES 7654
+#define CMD_FIXTURE_EXPORT 7656
