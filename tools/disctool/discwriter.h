@@ -88,7 +88,7 @@ struct DiscSpec {
     uint32_t unused11 = 0;  // T11
 };
 
-// Sets the flag bits that say what the spec carries: background, logo, custom About (lines or
+// Sets the flag bits that say what the disc description carries: background, logo, custom About (lines or
 // picture), About picture, splash text shown, password, licence, custom font.
 void addPresenceFlags(DiscSpec* spec);
 
