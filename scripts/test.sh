@@ -17,4 +17,8 @@ status=0
 # A Wine GUI run can lose a race with Wine's own start-up now and then; a failed test gets one
 # more try (both outcomes are in the log).
 (cd "$build/win" && ctest --output-on-failure --timeout 900 --repeat until-pass:2) || status=1
+# Every disc parser under libFuzzer with ASan and UBSan for a bounded time, then the native tests
+# once under the sanitizers; either fails the run on any finding.
+bash "$root/scripts/fuzz.sh" "${ORVANTA_FUZZ_SECONDS:-45}" || status=1
+bash "$root/scripts/sanitize.sh" || status=1
 exit $status
