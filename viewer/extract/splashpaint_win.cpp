@@ -1,5 +1,7 @@
 #include "extract/splashpaint_win.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "extract/imaging_win.h"
@@ -50,16 +52,19 @@ void drawSplashText(HDC dc) {
     std::memcpy(text, h.splashText, SPLASH_TEXT_SIZE);
     const Placement origin = splashTextOrigin(h.textFlags, W, H, metrics.tmHeight, metrics.tmAveCharWidth,
                                               measureSplashText(text), h.textX, h.textY);
-    const int pitch = splashLinePitch(metrics.tmHeight);
-    int advance = 0;
+    const int64_t pitch = splashLinePitch(metrics.tmHeight);
+    int64_t advance = 0;
+    // The offsets come from the disc: sums are taken in 64 bits and held to what GDI takes.
+    auto at = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
     for (const std::string& line : splashLines(text)) {
         const int length = static_cast<int>(line.size());
         if (h.flags & FLAG_TEXT_SHADOW) {
             SetTextColor(dc, h.shadowColour);
-            TextOutA(dc, origin.x + h.shadowX, origin.y + h.shadowY + advance, line.c_str(), length);
+            TextOutA(dc, at(int64_t{origin.x} + h.shadowX), at(int64_t{origin.y} + h.shadowY + advance), line.c_str(),
+                     length);
             SetTextColor(dc, h.textColour);
         }
-        TextOutA(dc, origin.x, origin.y + advance, line.c_str(), length);
+        TextOutA(dc, origin.x, at(origin.y + advance), line.c_str(), length);
         advance += pitch;
     }
     SelectObject(dc, oldFont);
