@@ -81,7 +81,7 @@ printf 'Appendix A: error codes.\r\n' > "$src/Manuals/Installation/Appendix/Appe
 printf 'User manual\r\n\r\nChapter 1\r\n' > "$src/Manuals/User manual.txt"
 
 convert -size 320x240 gradient:navy-skyblue "BMP3:$src/Pictures/gradient.bmp"
-convert -size 640x480 plasma:fractal -seed 7 "$src/Pictures/Site photos/site-01.jpg"
+convert -seed 7 -size 640x480 plasma:fractal "$src/Pictures/Site photos/site-01.jpg"
 convert -size 640x480 xc:khaki -fill sienna -draw "rectangle 100,100 540,380" \
   -fill forestgreen -draw "circle 320,240 320,320" "$src/Pictures/Site photos/site-02.jpg"
 convert -size 200x200 xc:white -fill red -draw "circle 100,100 100,20" "$src/Pictures/badge.png"

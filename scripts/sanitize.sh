@@ -14,7 +14,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DORVANTA_SANITIZE=ON >/dev/null || { echo "sanitize: cannot configure $build" >&2; exit 1; }
 fi
-cmake --build "$build" -j "$jobs" >"$build/build.log" 2>&1 || { cat "$build/build.log" >&2; echo "sanitize: build failed" >&2; exit 1; }
+cmake --build "$build" -j "$jobs" --target native_tests disctool >"$build/build.log" 2>&1 || { cat "$build/build.log" >&2; echo "sanitize: build failed" >&2; exit 1; }
 
 # Every report also goes to a file of its own, so that none can pass unseen.
 reports="$build/sanitizer-reports"

@@ -5,9 +5,9 @@ set -euo pipefail
 
 packages=(
   cmake make ninja-build g++ python3
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev mingw-w64-tools
-  wine wine32:i386 xvfb xauth x11-apps imagemagick xdotool
+  wine wine32:i386 xvfb xauth x11-apps imagemagick
   clang libclang-rt-14-dev fonts-dejavu-core
 )
 

@@ -10,7 +10,8 @@ bash "$root/scripts/setup.sh" || exit 1
 bash "$root/scripts/build.sh" || exit 1
 
 stop_wine() { ORVANTA_WINE_DIR="$build/win/wine" "$root/scripts/wine-env.sh" stop >/dev/null 2>&1 || true; }
-trap stop_wine EXIT INT TERM
+trap stop_wine EXIT
+trap 'exit 130' INT TERM
 
 status=0
 (cd "$build/native" && ctest --output-on-failure --timeout 600) || status=1

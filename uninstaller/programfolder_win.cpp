@@ -34,10 +34,9 @@ void addShellFolder(std::vector<std::string>* list, int csidl) {
     if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path))) addFolder(list, path);
 }
 
-void addRegistryFolder(std::vector<std::string>* list, const char* valueName) {
+void addRegistryFolder(std::vector<std::string>* list, HKEY root, const char* keyName, const char* valueName) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExA(root, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return;
     }
     char path[MAX_PATH];
@@ -59,13 +58,22 @@ ProtectedFolders machineFolders() {
         CSIDL_PROGRAM_FILES,   CSIDL_PROGRAM_FILES_COMMON,    CSIDL_PROFILE,      CSIDL_PERSONAL,
         CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_DOCUMENTS, CSIDL_APPDATA,
         CSIDL_LOCAL_APPDATA,   CSIDL_COMMON_APPDATA,          CSIDL_STARTMENU,    CSIDL_COMMON_STARTMENU,
-        CSIDL_PROGRAMS,        CSIDL_COMMON_PROGRAMS,
+        CSIDL_PROGRAMS,        CSIDL_COMMON_PROGRAMS,         CSIDL_MYMUSIC,      CSIDL_MYPICTURES,
+        CSIDL_MYVIDEO,         CSIDL_FAVORITES,               CSIDL_INTERNET_CACHE,
     };
     for (int csidl : userFolders) addShellFolder(&guard.userFolders, csidl);
     // A 32-bit program on 64-bit Windows is told the "(x86)" folder; the other one is in the registry.
-    addRegistryFolder(&guard.userFolders, "ProgramFilesDir");
-    addRegistryFolder(&guard.userFolders, "ProgramW6432Dir");
-    addRegistryFolder(&guard.userFolders, "CommonFilesDir");
+    const char* currentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
+    addRegistryFolder(&guard.userFolders, HKEY_LOCAL_MACHINE, currentVersion, "ProgramFilesDir");
+    addRegistryFolder(&guard.userFolders, HKEY_LOCAL_MACHINE, currentVersion, "ProgramW6432Dir");
+    addRegistryFolder(&guard.userFolders, HKEY_LOCAL_MACHINE, currentVersion, "CommonFilesDir");
+    // Downloads has no folder number of its own; the shell keeps its path under its known id.
+    addRegistryFolder(&guard.userFolders, HKEY_CURRENT_USER,
+                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                      "{374DE290-123F-4565-9164-39C4925E467B}");
+    char temp[MAX_PATH];
+    const DWORD n = GetTempPathA(sizeof temp, temp);
+    if (n > 0 && n < sizeof temp) addFolder(&guard.userFolders, temp);
     return guard;
 }
 

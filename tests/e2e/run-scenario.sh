@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one end-to-end scenario for CTest: makes a fresh work folder, builds the scenario's disc with
 # the disc tool when it needs one, then runs driver.exe under the tree's Wine. Screenshots land in
-# the artefacts folder (converted to PNG when ImageMagick is there). Exit 77 means skipped.
+# the artefacts folder (converted to PNG when ImageMagick is there).
 set -u
 data="$(cd "$(dirname "$0")" && pwd)/data"
 name="" work="" artifacts="" wine_run="" driver="" viewer="" disctool="" plain_viewer=0
@@ -46,8 +46,8 @@ fi
 
 if [ ${#disc[@]} -gt 0 ]; then
   if [ -z "$disctool" ] || [ ! -x "$disctool" ]; then
-    echo "SKIP: the disc tool is not built (${disctool:-no path}); build/native first"
-    exit 77
+    echo "FAIL: the disc tool is not built (${disctool:-no path}); build/native first"
+    exit 1
   fi
   args=()
   for a in "${disc[@]}"; do args+=("$(substitute "$a")"); done

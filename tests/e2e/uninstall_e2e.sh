@@ -17,6 +17,8 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
+# A killed earlier run may have left its link to a folder that is gone.
+[ -L "$drive_link" ] && [ ! -e "$drive_link" ] && rm -f "$drive_link"
 if [ ! -e "$drive_link" ] && [ ! -L "$drive_link" ]; then
   drive_dir="$(mktemp -d /tmp/orvanta-e2e-drive.XXXXXX)"
   ln -s "$drive_dir" "$drive_link" && drive_arg="Q:"

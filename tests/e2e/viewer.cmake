@@ -36,19 +36,18 @@ orvanta_e2e_test(splash-quarters SCENARIO splash-screenshot DISC ${DISC} ${BRAND
 # A realistic disc: a few hundred files of common types in nested folders, written once into the
 # build tree, for a screenshot of the main window.
 set(REALISTIC ${CMAKE_BINARY_DIR}/e2e-data/realistic)
-if(NOT EXISTS ${REALISTIC}/.done)
+if(NOT EXISTS ${REALISTIC}.done)
   set(types txt html csv doc xls pdf jpg bmp zip exe ppt rtf xml log mp3)
   foreach(folder "Reports/2025" "Reports/2026/Quarterly" "Pictures/Site photos" "Data" "Manuals/Install"
                  "Manuals/Appendix" "Web/pages" "Archive/Old" "Archive/Older/Oldest")
     foreach(i RANGE 1 36)
-      list(GET types 0 type)
-      math(EXPR pick "${i} % 15")
+      math(EXPR pick "${i} % 16")
       list(GET types ${pick} type)
       file(WRITE "${REALISTIC}/${folder}/Document ${i}.${type}" "Content of ${folder}/Document ${i}\r\n")
     endforeach()
   endforeach()
   file(WRITE ${REALISTIC}/Readme.txt "Read me\r\n")
-  file(WRITE ${REALISTIC}/.done "")
+  file(WRITE ${REALISTIC}.done "")
 endif()
 orvanta_e2e_test(realistic-main-window SCENARIO main-window-screenshot DISC build --viewer @VIEWER@
   --from ${REALISTIC} --out @WORK@ ARGS @WORK@ LABELS viewer screenshot)

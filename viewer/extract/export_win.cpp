@@ -92,6 +92,7 @@ void progressDialogClose(HWND dialog, bool aborted) {
     KillTimer(dialog, ANIMATION_TIMER);
     // Only the Abort button stops the export; the closing message comes after its end.
     if (aborted) exportAbortFlag = 1;
+    InterlockedCompareExchangePointer(&exportProgressWindow, nullptr, dialog);
     EndDialog(dialog, 1);
 }
 
@@ -137,7 +138,9 @@ void waitForProgressThread(HANDLE thread) {
 void closeProgressDialog(HANDLE thread) {
     InterlockedExchange(&exportFinished, 1);
     HWND dialog = static_cast<HWND>(InterlockedCompareExchangePointer(&exportProgressWindow, nullptr, nullptr));
-    if (dialog) SendMessageA(dialog, WM_EXPORT_DONE, 0, 0);
+    // Posted, not sent: a dialog that Abort already closed cannot hold up the GUI thread, and the
+    // wait below is bounded.
+    if (dialog) PostMessageA(dialog, WM_EXPORT_DONE, 0, 0);
     if (!thread) return;
     waitForProgressThread(thread);
     CloseHandle(thread);
@@ -245,8 +248,8 @@ struct FolderWalk {
 };
 
 bool walkMakeFolder(const std::string& path, void* context) {
-    enterFolder(path.c_str());
     const bool made = makeDirectoryPath(path.c_str());
+    if (made) enterFolder(path.c_str());
     FolderWalk* walk = static_cast<FolderWalk*>(context);
     if (made && path == walk->top) walk->topMade = true;
     return made;

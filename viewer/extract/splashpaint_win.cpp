@@ -15,6 +15,19 @@ void paintSplash(HDC dc) {
 }
 
 void drawSplashBackground(HDC dc) {
+    const uint32_t flags = app.header.flags;
+    if ((flags & FLAG_BG_TILED) && !(flags & FLAG_BG_QUARTERS)) {
+        // The same tiles as one copy per tile, without a draw call per tile: a tiny picture
+        // would otherwise cost millions of copies on every paint.
+        HBRUSH tiles = CreatePatternBrush(app.background);
+        if (tiles) {
+            SetBrushOrgEx(dc, 0, 0, nullptr);
+            RECT screen = {0, 0, app.screenWidth, app.screenHeight};
+            FillRect(dc, &screen, tiles);
+            DeleteObject(tiles);
+            return;
+        }
+    }
     for (const Placement& p : backgroundPlacements(app.header.flags, app.screenWidth, app.screenHeight,
                                                    app.backgroundWidth, app.backgroundHeight))
         drawBitmapStretched(dc, app.background, p.x, p.y, p.width, p.height);
