@@ -41,7 +41,7 @@ if(NOT EXISTS ${REALISTIC}.done)
   foreach(folder "Reports/2025" "Reports/2026/Quarterly" "Pictures/Site photos" "Data" "Manuals/Install"
                  "Manuals/Appendix" "Web/pages" "Archive/Old" "Archive/Older/Oldest")
     foreach(i RANGE 1 36)
-      math(EXPR pick "${i} % 16")
+      math(EXPR pick "${i} % 15")
       list(GET types ${pick} type)
       file(WRITE "${REALISTIC}/${folder}/Document ${i}.${type}" "Content of ${folder}/Document ${i}\r\n")
     endforeach()
