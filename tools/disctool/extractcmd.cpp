@@ -21,10 +21,6 @@ namespace {
 // Native paths take up to PATH_MAX bytes with the terminator.
 constexpr size_t NATIVE_PATH_LIMIT = 4095;
 
-const char* nameOf(const CryptItem& item) {
-    return item.hasFileName ? item.FileName.c_str() : "";
-}
-
 // Names from the disc as one printable line.
 std::string shown(const std::string& text) {
     std::string out;

@@ -117,5 +117,8 @@ inline bool isFolderLikeKind(uint32_t kind) { return !isRootKind(kind) && (kind 
 // A row of a folder listing, and what View/Open accepts: neither folder bit 0x01 nor root bit.
 inline bool canOpenKind(uint32_t kind) { return (kind & (KIND_FOLDER | KIND_ROOT)) == 0; }
 
+// An item's FileName as a text; an absent name reads as the empty text.
+inline const char* nameOf(const CryptItem& item) { return item.hasFileName ? item.FileName.c_str() : ""; }
+
 // "%I64Ld Bytes : %0.2I64f KB : %0.2I64f MB : %0.2I64f GB : %I64Ld Folders : %I64Ld Files"
 std::string catalogueTotalsLine(const CatalogueTotals& totals);

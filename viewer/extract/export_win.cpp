@@ -44,10 +44,6 @@ char exportFolderResult[MAX_PATH] = {};
 
 enum class WalkEnd { Finished, Aborted, NotRun };
 
-const char* nameOf(const CryptItem& item) {
-    return item.hasFileName ? item.FileName.c_str() : "";
-}
-
 // "C:\\" as the browser returns a drive: names are joined with their own backslash.
 std::string withoutTrailingBackslash(const char* folder) {
     std::string path = folder;
@@ -324,9 +320,9 @@ void exportSelectedRows() {
     // The rows are taken before the first file: the main window still takes clicks while a
     // message box waits, and a click in the tree refills the list.
     std::vector<const CryptItem*> items;
-    for (int row = ListView_GetNextItem(app.fileList, -1, LVNI_SELECTED); row != -1;
-         row = ListView_GetNextItem(app.fileList, row, LVNI_SELECTED))
+    forEachSelectedRow(app.fileList, [&items](int row) {
         if (const CryptItem* item = itemOfListRow(row)) items.push_back(item);
+    });
     for (const CryptItem* item : items) exportFile(item, folder.c_str());
     showError("Finished:", "File(s) has been exported to %s.", folder.c_str());
 }

@@ -35,10 +35,6 @@ ExtractResult fromStream(StreamResult r) {
     return ExtractResult::WriteFailed;
 }
 
-const char* nameOf(const CryptItem& item) {
-    return item.hasFileName ? item.FileName.c_str() : "";
-}
-
 std::string join(const std::string& folder, const char* name, char separator) {
     std::string path = folder;
     path += separator;

@@ -18,20 +18,8 @@ namespace {
 
 constexpr size_t TEMP_PATH_CAPACITY = 255;
 
-const char* nameOf(const CryptItem& item) {
-    return item.hasFileName ? item.FileName.c_str() : "";
-}
-
-// Walks the file list's selected rows in list order.
-template <typename Fn>
-void forEachSelectedRow(Fn fn) {
-    for (int row = ListView_GetNextItem(app.fileList, -1, LVNI_SELECTED); row != -1;
-         row = ListView_GetNextItem(app.fileList, row, LVNI_SELECTED))
-        fn(row);
-}
-
 void openSelectedRows(const char* program) {
-    forEachSelectedRow([program](int row) {
+    forEachSelectedRow(app.fileList, [program](int row) {
         const LIST_ITEM* entry = findListItemByKey(fileRows, row);
         if (!entry) return;
         ListView_SetSelectionMark(app.fileList, row);

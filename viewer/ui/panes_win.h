@@ -9,6 +9,14 @@
 
 extern FileListRows fileRows;
 
+// Calls fn with each selected row of the file list, in list order.
+template <typename Fn>
+void forEachSelectedRow(HWND fileList, Fn fn) {
+    for (int row = ListView_GetNextItem(fileList, -1, LVNI_SELECTED); row != -1;
+         row = ListView_GetNextItem(fileList, row, LVNI_SELECTED))
+        fn(row);
+}
+
 bool insertFileListColumns();
 // Empties the file list and lists the file items directly inside folder.
 void fillFileList(const CryptItem* folder);
