@@ -262,13 +262,19 @@ bool findPanes(HWND main, MainWindow* w) {
     return true;
 }
 
-// The tree, the totals line, the rows of the root and of a clicked folder, and the maker's About box.
-bool mainWindow(Program& program, const Args& args) {
+// Starts the viewer of a disc without password or licence and finds its main window's panes.
+bool startToMain(Program& program, const Args& args, MainWindow* w) {
     DRIVE(startViewer(program, args));
     HWND main = waitMain(program);
     DRIVE(main);
+    return findPanes(main, w);
+}
+
+// The tree, the totals line, the rows of the root and of a clicked folder, and the maker's About box.
+bool mainWindow(Program& program, const Args& args) {
     MainWindow w;
-    DRIVE(findPanes(main, &w));
+    DRIVE(startToMain(program, args, &w));
+    HWND main = w.frame;
     DRIVE(waitStatusText(w.status, "560 Bytes : 0.55 KB : 0.00 MB : 0.00 GB : 3 Folders : 9 Files"));
     DRIVE(waitList(w.list, ROOT_ROWS));
     std::vector<TreeNode> nodes;
@@ -299,11 +305,9 @@ bool mainWindow(Program& program, const Args& args) {
 
 // A disc that forbids export greys "Export" in both context menus; Properties stays.
 bool exportGreyed(Program& program, const Args& args) {
-    DRIVE(startViewer(program, args));
-    HWND main = waitMain(program);
-    DRIVE(main);
     MainWindow w;
-    DRIVE(findPanes(main, &w));
+    DRIVE(startToMain(program, args, &w));
+    HWND main = w.frame;
     DRIVE(waitList(w.list, ROOT_ROWS));
 
     DRIVE(clickListRow(w.list, 0, CLICK_RIGHT));  // the list control selects the row it is on
@@ -356,11 +360,9 @@ RECT screenRectOf(HWND window) {
 // Dragging the bar between the panes moves it; the panes take the new width when the button is
 // released, and a drag beyond the list's right limit stops at the last allowed position.
 bool splitterDrag(Program& program, const Args& args) {
-    DRIVE(startViewer(program, args));
-    HWND main = waitMain(program);
-    DRIVE(main);
     MainWindow w;
-    DRIVE(findPanes(main, &w));
+    DRIVE(startToMain(program, args, &w));
+    HWND main = w.frame;
     DRIVE(waitList(w.list, ROOT_ROWS));
     const RECT tree = screenRectOf(w.tree), list = screenRectOf(w.list);
     const LONG middle = (tree.top + tree.bottom) / 2;
@@ -383,11 +385,9 @@ bool splitterDrag(Program& program, const Args& args) {
 
 // The main window of a disc with a few hundred files, with one folder opened, as a screenshot.
 bool mainWindowScreenshot(Program& program, const Args& args) {
-    DRIVE(startViewer(program, args));
-    HWND main = waitMain(program);
-    DRIVE(main);
     MainWindow w;
-    DRIVE(findPanes(main, &w));
+    DRIVE(startToMain(program, args, &w));
+    HWND main = w.frame;
     std::vector<TreeNode> nodes;
     DRIVE(readTree(w.tree, nodes));
     const TreeNode* data = findTreeNode(nodes, "Orvanta/Data");
